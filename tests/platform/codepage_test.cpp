@@ -21,7 +21,7 @@ TEST(Codepage, SizingThenConverting) {
   EXPECT_EQ(ToWide(kAnsiCodePage, "\x80"), u"€");
   char out[8] = {};
   EXPECT_EQ(WideToMultiByte(kAnsiCodePage, u"小说", 2, nullptr, 0), 4);
-  EXPECT_EQ(WideToMultiByte(kAnsiCodePage, u"小说", 2, out, 3), 0);  // too small
+  EXPECT_EQ(WideToMultiByte(kAnsiCodePage, u"小说", 2, out, 3), 0);   // too small
   EXPECT_EQ(WideToMultiByte(kAnsiCodePage, u"小说", -1, out, 8), 5);  // with the zero unit
   EXPECT_STREQ(out, "\xD0\xA1\xCB\xB5");
 }
@@ -29,13 +29,19 @@ TEST(Codepage, SizingThenConverting) {
 TEST(Codepage, BadInputNeverStopsTheConversion) {
   EXPECT_EQ(ToWide(kAnsiCodePage, "a\x81"), u"a\uFFFD");
   EXPECT_EQ(ToWide(kUtf8CodePage, "a\xE5\xB0"), u"a\uFFFD\uFFFD");
-  EXPECT_EQ(ToWide(kUtf8CodePage, "\xC0\xAF" "b"), u"\uFFFD\uFFFD" "b");
+  EXPECT_EQ(ToWide(kUtf8CodePage,
+                   "\xC0\xAF"
+                   "b"),
+            u"\uFFFD\uFFFD"
+            "b");
   char out[16] = {};
   const char16_t lone[] = {u'a', 0xD800, u'b'};
   EXPECT_EQ(WideToMultiByte(kAnsiCodePage, lone, 3, out, 16), 3);
   EXPECT_EQ(std::string(out, 3), "a?b");
   EXPECT_EQ(WideToMultiByte(kUtf8CodePage, lone, 3, out, 16), 5);
-  EXPECT_EQ(std::string(out, 5), "a\xEF\xBF\xBD" "b");
+  EXPECT_EQ(std::string(out, 5),
+            "a\xEF\xBF\xBD"
+            "b");
 }
 
 }  // namespace
