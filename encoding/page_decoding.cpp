@@ -28,6 +28,23 @@ bool HasZeroUnit(const char* data, size_t units) {
   return false;
 }
 
+constexpr size_t kPieceBytes = 16 * 1024;
+
+bool IsContinuation(char byte) { return (static_cast<unsigned char>(byte) & 0xC0) == 0x80; }
+
+// Where the piece of UTF-8 that begins at start ends: at most kPieceBytes on, and only where a
+// character or an invalid sequence begins, so that the pieces convert exactly like the whole.
+// No sequence takes in a byte that is not a continuation byte 80..BF after its first byte, and
+// none holds more than three of them, so one of the four bytes up to the limit begins one.
+size_t PieceEnd(std::string_view bytes, size_t start) {
+  const size_t limit = start + kPieceBytes;
+  if (limit >= bytes.size()) return bytes.size();
+  for (size_t back = 0; back < 4; ++back) {
+    if (!IsContinuation(bytes[limit - back])) return limit - back;
+  }
+  return limit;  // four continuation bytes in a row: the last one stands by itself
+}
+
 }  // namespace
 
 ByteBuffer UndoPercentEscapes(const Text& page) {
@@ -56,18 +73,36 @@ Text DecodePage(const Text& page) {
   return Utf8ToAnsi(bytes);
 }
 
+// The UTF-8 data is converted piece by piece, through a small UTF-16 area, into the result:
+// the same text that converting all of it to UTF-16 and that to code page 936 gives, without a
+// UTF-16 copy of a whole page.
 Text Utf8ToAnsi(ByteBuffer& data) {
   using namespace platform;
   const int32_t length = BytesLength(data);
   const int32_t last = length > 0 ? ByteAt(data, length) : 0;
   if (last < 127) data.Append(std::string_view("\0", 1));
-  const char* bytes = data.view().data();
-  const int32_t units = MultiByteToWide(kUtf8CodePage, bytes, BytesLength(data), nullptr, 0);
-  if (units <= 0) return {};
-  std::string wide(2 * static_cast<size_t>(units), '\0');
-  MultiByteToWide(kUtf8CodePage, bytes, BytesLength(data), reinterpret_cast<char16_t*>(wide.data()),
-                  units);
-  return Utf16ToAnsi(ByteBuffer(std::move(wide)));
+  // A zero byte gives a zero unit, where the conversion to code page 936 stops.
+  std::string_view bytes = data.view();
+  bytes = bytes.substr(0, bytes.find('\0'));
+  std::u16string wide(kPieceBytes, u'\0');  // never more units than bytes
+  std::string out;
+  // Code page 936 never takes more bytes than UTF-8 for the same text; a piece may ask for room
+  // for two bytes per unit before it is trimmed.
+  out.reserve(bytes.size() + kPieceBytes);
+  for (size_t start = 0; start < bytes.size();) {
+    const size_t end = PieceEnd(bytes, start);
+    const int32_t units =
+        MultiByteToWide(kUtf8CodePage, bytes.data() + start, static_cast<int32_t>(end - start),
+                        wide.data(), static_cast<int32_t>(wide.size()));
+    const size_t written = out.size();
+    out.resize(written + 2 * static_cast<size_t>(units));
+    const int32_t converted = units > 0 ? WideToMultiByte(kAnsiCodePage, wide.data(), units,
+                                                          out.data() + written, 2 * units)
+                                        : 0;
+    out.resize(written + static_cast<size_t>(converted));
+    start = end;
+  }
+  return Text(std::move(out));
 }
 
 Text Utf16ToAnsi(const ByteBuffer& data) {

@@ -113,6 +113,14 @@ size_t InvalidUtf16Length(const unsigned char* p, size_t left) {
   return 2;
 }
 
+// How much input one iconv call gets. glibc converts through an intermediate step and, when
+// the second step fails on a character, has still run the first step over as much input as it
+// could take, several thousand characters: a text full of characters that code page 936 lacks
+// would cost that much per character. So after a failure iconv gets small slices, which grow
+// again while they convert cleanly.
+constexpr size_t kLargestSlice = 64 * 1024;
+constexpr size_t kSmallestSlice = 64;
+
 // The conversion loop. When counting, out is a scratch area that is reused as it fills up and
 // only the bytes are counted; otherwise out is the caller's area and must hold everything.
 // Returns the bytes produced, or -1 when out is too small (not counting) or iconv fails.
@@ -128,13 +136,24 @@ int64_t Convert(Converter& converter, Encoding from, std::string_view replacemen
     outPtr = out;
     outLeft = outSize;
   };
-  while (!converter.Run(in, inLeft, outPtr, outLeft)) {
-    if (errno == E2BIG) {
+  size_t slice = kLargestSlice;
+  while (inLeft > 0) {
+    size_t sliceLeft = inLeft < slice ? inLeft : slice;
+    const size_t beyond = inLeft - sliceLeft;
+    const bool converted = converter.Run(in, sliceLeft, outPtr, outLeft);
+    const int error = errno;
+    inLeft = sliceLeft + beyond;
+    if (converted) {
+      slice = slice < kLargestSlice ? 2 * slice : kLargestSlice;
+      continue;
+    }
+    if (error == E2BIG) {
       if (!counting) return -1;
       flush();
       continue;
     }
-    if (errno != EILSEQ && errno != EINVAL) return -1;
+    if (error == EINVAL && beyond > 0) continue;  // the sequence goes on in the next slice
+    if (error != EILSEQ && error != EINVAL) return -1;
     const auto* p = reinterpret_cast<const unsigned char*>(in);
     size_t skip = 1;
     switch (from) {
@@ -158,6 +177,7 @@ int64_t Convert(Converter& converter, Encoding from, std::string_view replacemen
     outLeft -= replacement.size();
     in += skip;
     inLeft -= skip;
+    slice = kSmallestSlice;
   }
   return flushed + (outPtr - out);
 }

@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 
+#include "platform/codepage.h"
 #include "text/gbk.h"
 
 namespace pagewick {
@@ -38,7 +40,9 @@ TEST(DecodePage, Pages) {
        "b",
        "a?b"},
       {"cut short at the end", "a\xE5\xB0", "a?"},
-      {"GBK page keeps its ASCII", TextConcat("<b>", "你"_gbk, "</b>"), "<b>?" "?</b>"},
+      {"GBK page keeps its ASCII", TextConcat("<b>", "你"_gbk, "</b>"),
+       "<b>?"
+       "?</b>"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -130,6 +134,54 @@ TEST(DecodePage, LongMixedPage) {
     expected += "<td class=\"t\"><a href=\"/Book/123.aspx\">斗破苍穹</a>作者：天蚕土豆</td>\n小说 ";
   }
   EXPECT_EQ(DecodePage(Text(utf8)), TextFromUtf8(expected));
+}
+
+// Long pages are converted piece by piece; whatever the bytes and wherever a piece ends, the
+// text must be the one that converting all the UTF-8 to UTF-16 and that to code page 936 gives.
+TEST(Utf8ToAnsi, LongDataConvertsLikeTheWholeThroughUtf16) {
+  const std::string pieces[] = {"a",
+                                "\n",
+                                "\x80",
+                                "\xBF",
+                                "\xE5",
+                                "\xE5\xB0",
+                                "\xE5\xB0\x8F",
+                                "\xC3\xA9",
+                                "\xF0\x9F\x98\x80",
+                                "\xF0\x9F",
+                                "\xC0",
+                                "\xFF"};
+  uint32_t seed = 12345;
+  auto next = [&seed] {
+    seed = seed * 1103515245u + 12345u;
+    return seed >> 16;
+  };
+  for (int round = 0; round < 6; ++round) {
+    SCOPED_TRACE(round);
+    std::string utf8;
+    // Long runs without an ASCII byte in some rounds, mixed pieces in others.
+    const size_t kinds = round % 2 ? 10 : std::size(pieces);
+    while (utf8.size() < 70000) utf8 += pieces[next() % kinds + (round % 2 ? 2 : 0)];
+    std::u16string wide(utf8.size(), u'\0');
+    const int32_t units = platform::MultiByteToWide(platform::kUtf8CodePage, utf8.data(),
+                                                    static_cast<int32_t>(utf8.size()), wide.data(),
+                                                    static_cast<int32_t>(wide.size()));
+    const ByteBuffer whole(std::string(reinterpret_cast<const char*>(wide.data()), 2 * units));
+    ByteBuffer data(utf8);
+    EXPECT_EQ(Utf8ToAnsi(data), Utf16ToAnsi(whole));
+  }
+  // A long run of Chinese text, shifted so that pieces end at every byte of a character.
+  for (int shift = 0; shift < 3; ++shift) {
+    SCOPED_TRACE(shift);
+    std::string utf8(static_cast<size_t>(shift), 'a');
+    std::string expected(static_cast<size_t>(shift), 'a');
+    for (int i = 0; i < 20000; ++i) {
+      utf8 += "\xE5\xB0\x8F";
+      expected += "\xD0\xA1";
+    }
+    ByteBuffer data(utf8);
+    EXPECT_EQ(Utf8ToAnsi(data), Text(expected));
+  }
 }
 
 }  // namespace

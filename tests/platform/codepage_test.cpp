@@ -208,5 +208,27 @@ TEST(Codepage, LongInputWithBadPiecesEverywhere) {
   EXPECT_EQ(ToWide(kUtf8CodePage, bytes), expected);
 }
 
+// Long clean input is handed to iconv in large slices; characters that lie across the end of a
+// slice must come out whole, wherever it falls.
+TEST(Codepage, CharactersAcrossLongInputStayWhole) {
+  for (int shift = 0; shift < 4; ++shift) {
+    SCOPED_TRACE(shift);
+    std::string utf8(static_cast<size_t>(shift), 'a');
+    std::u16string wide(static_cast<size_t>(shift), u'a');
+    std::string ansi(static_cast<size_t>(shift), 'a');
+    std::u16string ansiWide(static_cast<size_t>(shift), u'a');
+    for (int i = 0; i < 12000; ++i) {
+      utf8 += "\xE5\xB0\x8F\xF0\x9F\x98\x80";
+      wide += u"小\U0001F600";
+      ansi += "\xD0\xA1?";
+      ansiWide += u"小?";
+    }
+    EXPECT_EQ(ToWide(kUtf8CodePage, utf8), wide);
+    EXPECT_EQ(FromWide(kUtf8CodePage, wide), utf8);
+    EXPECT_EQ(FromWide(kAnsiCodePage, wide), ansi);
+    EXPECT_EQ(ToWide(kAnsiCodePage, ansi), ansiWide);
+  }
+}
+
 }  // namespace
 }  // namespace pagewick::platform
