@@ -145,7 +145,7 @@ MainWindow::~MainWindow() { book_->removeEventFilter(this); }
 void MainWindow::ShowAtStart() {
   if (QScreen* screen = QGuiApplication::primaryScreen()) {
     startPosition_ = CentredPosition(screen->geometry());
-    move(startPosition_);
+    move(*startPosition_);
   }
   show();
   FitToFrame();
@@ -159,7 +159,7 @@ void MainWindow::FitToFrame() {
   if (client != size()) setFixedSize(client);
   if (!frame.isNull()) {
     frameMeasured_ = true;
-    if (pos() != startPosition_ && !startPosition_.isNull()) move(startPosition_);
+    if (startPosition_ && pos() != *startPosition_) move(*startPosition_);
   }
 }
 

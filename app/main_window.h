@@ -19,6 +19,7 @@
 #include <QSize>
 #include <QWidget>
 #include <functional>
+#include <optional>
 #include <span>
 
 #include "text/text.h"
@@ -104,7 +105,7 @@ class MainWindow : public QWidget {
   int handlerDepth_ = 0;
   bool closed_ = false;
   bool frameMeasured_ = false;
-  QPoint startPosition_;
+  std::optional<QPoint> startPosition_;  // the frame's top-left, centred
 };
 
 // Between GBK texts and Qt's strings.

@@ -22,7 +22,8 @@ std::string FolderOf(std::string_view programPath);
 
 // The run directory (UTF-8) for a program at programPath: its folder when usable(folder) says
 // so, else downloadFolder() without a trailing separator (asked only then). usable sees "/" for
-// the root folder.
+// the root folder. An empty programPath (the program's path is unknown) gives the download
+// folder.
 std::string ChooseRunDirectory(std::string_view programPath,
                                const std::function<bool(const std::string&)>& usable,
                                const std::function<std::string()>& downloadFolder);

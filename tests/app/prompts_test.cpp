@@ -162,6 +162,7 @@ TEST_F(WindowTest, OnlyASystemModalBoxLeavesTheWindowUsable) {
     size_t runsWhileWaiting = 0;
     OnNextMessageShown([&](QMessageBox& box) {
       EXPECT_EQ(box.windowModality(), c.windowUsable ? Qt::NonModal : Qt::ApplicationModal);
+      EXPECT_EQ(box.windowHandle()->transientParent(), nullptr) << "no owner window";
       Click("feiku");
       runsWhileWaiting = runs_.size();
       QTest::mouseClick(box.defaultButton(), Qt::LeftButton);

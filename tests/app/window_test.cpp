@@ -399,14 +399,16 @@ TEST(MainLoop, EndsOnlyAfterTheLastHandlerHasReturned) {
   EXPECT_TRUE(window->IsClosed());
 }
 
-TEST_F(WindowTest, Screenshot) {
+TEST_F(WindowTest, Screenshots) {
+  // As started, then with a name typed and the focus moved on; written into the build folder.
+  const QDir folder(QStringLiteral(PAGEWICK_TEST_OUTPUT_DIR));
+  const QPixmap started = window_->grab();
+  EXPECT_EQ(started.size(), window_->size());
+  EXPECT_TRUE(started.save(folder.filePath(QStringLiteral("main_window.png"))));
   Click("Book");
   Type(QStringLiteral("斗破苍穹"));
   Key(Qt::Key_Tab);
-  const QPixmap shot = window_->grab();
-  EXPECT_EQ(shot.size(), window_->size());
-  const QString path = QDir(QStringLiteral(PAGEWICK_TEST_OUTPUT_DIR)).filePath("main_window.png");
-  EXPECT_TRUE(shot.save(path)) << path.toStdString();
+  EXPECT_TRUE(window_->grab().save(folder.filePath(QStringLiteral("main_window_typed.png"))));
 }
 
 }  // namespace
