@@ -78,13 +78,34 @@ BytesValue BytesReadValueAt(const ByteBuffer& buffer, int32_t typeCode, int32_t&
   size_t width = 0;
   BytesValue value;
   switch (typeCode) {
-    case 1: width = 1; value = static_cast<uint8_t>(ReadLittleEndian(b, offset, 1)); break;
-    case 2: width = 2; value = static_cast<int16_t>(ReadLittleEndian(b, offset, 2)); break;
-    case 3: width = 4; value = static_cast<int32_t>(ReadLittleEndian(b, offset, 4)); break;
-    case 4: width = 8; value = static_cast<int64_t>(ReadLittleEndian(b, offset, 8)); break;
-    case 5: width = 4; value = BitsAs<float>(ReadLittleEndian(b, offset, 4)); break;
-    case 6: width = 8; value = BitsAs<double>(ReadLittleEndian(b, offset, 8)); break;
-    case 7: width = 4; value = ReadLittleEndian(b, offset, 4) != 0; break;
+    case 1:
+      width = 1;
+      value = static_cast<uint8_t>(ReadLittleEndian(b, offset, 1));
+      break;
+    case 2:
+      width = 2;
+      value = static_cast<int16_t>(ReadLittleEndian(b, offset, 2));
+      break;
+    case 3:
+      width = 4;
+      value = static_cast<int32_t>(ReadLittleEndian(b, offset, 4));
+      break;
+    case 4:
+      width = 8;
+      value = static_cast<int64_t>(ReadLittleEndian(b, offset, 8));
+      break;
+    case 5:
+      width = 4;
+      value = BitsAs<float>(ReadLittleEndian(b, offset, 4));
+      break;
+    case 6:
+      width = 8;
+      value = BitsAs<double>(ReadLittleEndian(b, offset, 8));
+      break;
+    case 7:
+      width = 4;
+      value = ReadLittleEndian(b, offset, 4) != 0;
+      break;
     case 8: {
       width = 8;
       const double days = BitsAs<double>(ReadLittleEndian(b, offset, 8));

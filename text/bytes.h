@@ -74,8 +74,8 @@ struct RoutineAddress {  // a 32-bit address of a routine
   uint32_t address = 0;
   friend bool operator==(const RoutineAddress&, const RoutineAddress&) = default;
 };
-using BytesValue = std::variant<uint8_t, int16_t, int32_t, int64_t, float, double, bool,
-                                DateValue, RoutineAddress, Text>;
+using BytesValue = std::variant<uint8_t, int16_t, int32_t, int64_t, float, double, bool, DateValue,
+                                RoutineAddress, Text>;
 
 // Reads a little-endian value of type code 1..10 from position (1 when left out). Missing bytes
 // past the end count as zero: BytesReadValue({0x01, 0x02}, 3) == int32_t{513}, and a one-byte

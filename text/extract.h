@@ -19,7 +19,7 @@
 
 namespace pagewick {
 
-Text ExtractBetween(const Text& source, const Text& opening, const Text& closing,
-                    int32_t start = 0, int32_t* outPosition = nullptr);
+Text ExtractBetween(const Text& source, const Text& opening, const Text& closing, int32_t start = 0,
+                    int32_t* outPosition = nullptr);
 
 }  // namespace pagewick

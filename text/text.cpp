@@ -13,32 +13,24 @@ bool IsHigh(unsigned char byte) { return byte >= 0x80; }
 char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
 char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
 
-// Finds sought at a character start at or after offset; exact bytes. The first byte of the
-// sought text is looked for with memchr, and each hit is then checked to lie on a character
-// start: a hit is one exactly when the run of high bytes just before it, counted back to the
-// last character start we know of, has an even length.
+// Finds sought at a character start at or after offset; exact bytes. memmem finds each raw
+// occurrence, which is then checked to lie on a character start: counting from a start we
+// know of, every plain byte ends a character (it is a single byte or a second byte), so a hit
+// is on a start exactly when the run of high bytes right before it has an even length.
 int32_t FindExact(std::string_view text, std::string_view sought, size_t offset) {
-  const size_t k = sought.size();
-  const char first = sought[0];
-  size_t charStart = offset;  // a known character start at or before every hit examined
   const char* base = text.data();
-  while (charStart + k <= text.size()) {
-    const void* hit = std::memchr(base + charStart, first, text.size() - k + 1 - charStart);
+  size_t knownStart = offset;  // a character start at or before every hit examined
+  size_t from = offset;
+  while (from + sought.size() <= text.size()) {
+    const void* hit = memmem(base + from, text.size() - from, sought.data(), sought.size());
     if (hit == nullptr) return -1;
     const size_t at = static_cast<const char*>(hit) - base;
-    // Walk from charStart to at, character by character, over high bytes in pairs. Plain bytes
-    // are single characters, so the walk only has to count the high run ending right before at.
     size_t run = 0;
-    while (run < at - charStart && IsHigh(base[at - 1 - run])) ++run;
-    const bool onStart = (run % 2) == 0;
-    if (onStart) {
-      if (std::memcmp(base + at, sought.data(), k) == 0) return static_cast<int32_t>(at + 1);
-      charStart = at + (IsHigh(base[at]) ? 2 : 1);
-    } else {
-      // at is the second byte of a pair: the next character starts right after it.
-      charStart = at + 1;
-    }
-    if (charStart > text.size()) return -1;
+    while (run < at - knownStart && IsHigh(base[at - 1 - run])) ++run;
+    if (run % 2 == 0) return static_cast<int32_t>(at + 1);
+    // at is the second byte of a pair: the next character starts right after it.
+    knownStart = at + 1;
+    from = at + 1;
   }
   return -1;
 }

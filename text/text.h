@@ -56,7 +56,9 @@ int32_t TextCompareCase(const Text& a, const Text& b, bool caseSensitive);
 namespace detail {
 inline std::string_view ViewOf(const Text& t) { return t.view(); }
 inline std::string_view ViewOf(std::string_view s) { return s.substr(0, s.find('\0')); }
-inline std::string_view ViewOf(const char* s) { return s ? std::string_view(s) : std::string_view(); }
+inline std::string_view ViewOf(const char* s) {
+  return s ? std::string_view(s) : std::string_view();
+}
 Text ConcatViews(std::initializer_list<std::string_view> parts);
 }  // namespace detail
 

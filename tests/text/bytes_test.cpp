@@ -32,16 +32,11 @@ TEST(ByteBuffer, FindCountsEveryBytePosition) {
     int32_t start;
     int32_t expected;
   } cases[] = {
-      {b, {0x00}, 1, 2},
-      {b, {0x00}, 3, 4},
-      {b, {0x00}, 0, 2},
-      {b, {0x00}, -4, 2},
-      {b, {0x00}, 5, -1},
-      {{0x41, 0x42}, {}, 1, -1},
-      {{}, {}, 1, -1},
-      {{0xD6, 0xD0, 0xD0, 0xC2}, {0xD0, 0xD0}, 1, 2},
-      {b, {0x42, 0x00}, 1, 3},
-      {b, {0x00, 0x42, 0x00, 0x00}, 1, -1},
+      {b, {0x00}, 1, 2},       {b, {0x00}, 3, 4},
+      {b, {0x00}, 0, 2},       {b, {0x00}, -4, 2},
+      {b, {0x00}, 5, -1},      {{0x41, 0x42}, {}, 1, -1},
+      {{}, {}, 1, -1},         {{0xD6, 0xD0, 0xD0, 0xC2}, {0xD0, 0xD0}, 1, 2},
+      {b, {0x42, 0x00}, 1, 3}, {b, {0x00, 0x42, 0x00, 0x00}, 1, -1},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::PrintToString(c.start) + " " + std::to_string(c.expected));

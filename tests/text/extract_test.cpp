@@ -42,7 +42,9 @@ TEST(ExtractBetween, TableOfMarkersAndStarts) {
       // Only the first opening counts, even when a later one would close.
       {"<b>x<b>y</b>", "<b>", "</b>", kLeftOut, "x<b>y", 4},
       // A marker straddling a double-byte character (B0 61) is not found inside it.
-      {"\xB0" "a=1;a=2;", "a=", ";", kLeftOut, "2", 8},
+      {"\xB0"
+       "a=1;a=2;",
+       "a=", ";", kLeftOut, "2", 8},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.source.str() + " " + c.opening + " " + c.closing + " from " +

@@ -98,16 +98,24 @@ TEST(TextFind, PositionsStartsAndEmptySought) {
       {"\xD6\xD0\xD0\xC2", "\xD0\xD0", 1, 0, -1},
       {"\xD6\xD0\xD0\xC2", "\xD0\xC2", 1, 0, 3},
       // A double-byte character whose second byte is 'a', then 'a': found at 3, not 2.
-      {"\xB0" "aa", "a", 1, 0, 3},
-      {"\xB0" "aa", "A", 1, 1, 3},
+      {"\xB0"
+       "aa",
+       "a", 1, 0, 3},
+      {"\xB0"
+       "aa",
+       "A", 1, 1, 3},
       // A start inside a character begins the count of characters there.
       {"\xD6\xD0\xD0\xC2", "\xD0\xD0", 2, 0, 2},
       // A high byte as the last byte ends the search.
       {"ab\xB0", "x", 1, 0, -1},
       {"ab\xB0", "\xB0", 1, 0, 3},
       // Runs of high bytes of both parities before a hit.
-      {"\xB0\xB1\xB2\xB3" "x", "x", 1, 0, 5},
-      {"\xB0\xB1\xB2" "xx", "x", 1, 0, 5},
+      {"\xB0\xB1\xB2\xB3"
+       "x",
+       "x", 1, 0, 5},
+      {"\xB0\xB1\xB2"
+       "xx",
+       "x", 1, 0, 5},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.text) + " / " + c.sought + " from " + std::to_string(c.start));
@@ -137,7 +145,13 @@ TEST(TextFind, AgreesWithACharacterByCharacterWalkOnMixedText) {
     seed = seed * 1103515245u + 12345u;
     page += pieces[(seed >> 16) % 7];
   }
-  const char* needles[] = {"\xD0\xD0", "\xD0\xC2", "a", "</td>", "\xB0" "a", "\xC2\xD0<"};
+  const char* needles[] = {"\xD0\xD0",
+                           "\xD0\xC2",
+                           "a",
+                           "</td>",
+                           "\xB0"
+                           "a",
+                           "\xC2\xD0<"};
   for (const char* needle : needles) {
     for (int32_t start : {0, 1, 2, 3, 17, 500}) {
       SCOPED_TRACE(std::string(needle) + " from " + std::to_string(start));
@@ -151,7 +165,7 @@ TEST(TextReplaceAt, ClampsTheStartAndDeletesWithinTheText) {
     Text actual;
     const char* expected;
   } cases[] = {
-      {TextReplaceAt("abcdef", 1, 3), "def"},   {TextReplaceAt("abc", 2, 1, "XY"), "aXYc"},
+      {TextReplaceAt("abcdef", 1, 3), "def"},     {TextReplaceAt("abc", 2, 1, "XY"), "aXYc"},
       {TextReplaceAt("abc", 10, 2, "Z"), "abcZ"}, {TextReplaceAt("abc", 0, 1), "bc"},
       {TextReplaceAt("abc", 2, -1, "Z"), "aZbc"}, {TextReplaceAt("abc", 1, 3), ""},
       {TextReplaceAt("abc", 3, 99), "ab"},
@@ -175,20 +189,11 @@ TEST(TextToNumber, ReadsTheLeadingNumberWithFullWidthForms) {
     Text text;
     double expected;
   } cases[] = {
-      {"80", 80},
-      {" 8080abc", 8080},
-      {"１２３"_gbk, 123},
-      {"－４"_gbk, -4},
-      {"　７"_gbk, 7},  // ideographic space
-      {"-1.5e2", -150},
-      {"2.5D2", 250},
-      {"1d-1", 0.1},
-      {"3e", 3},
-      {"\t\n+.5x", 0.5},
-      {"abc", 0},
-      {Text(), 0},
-      {"-", 0},
-      {"8080.9", 8080.9},
+      {"80", 80},       {" 8080abc", 8080}, {"１２３"_gbk, 123},
+      {"－４"_gbk, -4}, {"　７"_gbk, 7},  // ideographic space
+      {"-1.5e2", -150}, {"2.5D2", 250},     {"1d-1", 0.1},
+      {"3e", 3},        {"\t\n+.5x", 0.5},  {"abc", 0},
+      {Text(), 0},      {"-", 0},           {"8080.9", 8080.9},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text.str());
