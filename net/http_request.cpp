@@ -1,5 +1,6 @@
 #include "net/http_request.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <limits>
 #include <optional>
@@ -17,6 +18,7 @@ namespace {
 constexpr uint32_t kTimeoutMs = 18000;
 constexpr int32_t kReadPiece = 512;
 constexpr int32_t kIgnoreCase = 1;
+constexpr double kLargestReserve = 64 << 20;
 
 const Text kDefaultAccept =
     "Accept: image/gif, image/x-xbitmap, image/jpeg, image/pjpeg, application/x-shockwave-flash, "
@@ -72,8 +74,11 @@ Text HttpRequest(const Text& address, Text* method, const Text* proxy, Text* req
     request->Send(headers.view(), data.view());
   }
 
-  // The body grows by appending each piece, so reading it costs time in proportion to its size.
+  // The body grows by appending each piece, so reading it costs time in proportion to its size;
+  // room for an announced length is made at once.
   ByteBuffer body;
+  const double announced = TextToNumber(Text(request->ContentLength().value_or(std::string())));
+  if (announced >= 1) body.Reserve(static_cast<size_t>(std::min(announced, kLargestReserve)));
   char piece[kReadPiece];
   for (;;) {
     RunEventPump();

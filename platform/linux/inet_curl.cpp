@@ -5,9 +5,10 @@
 // callbacks do nothing but record headers and store body bytes, so no code of the caller ever
 // runs inside libcurl, and a request made between two reads of another is independent of it.
 //
-// Body bytes wait in a buffer between the callback and Read. When it holds a megabyte the
-// callback pauses the transfer, and Read resumes it once the buffer is drained, so the memory a
-// request needs does not grow with the size of the body.
+// While Read waits, the body callback copies straight into the reader's buffer; bytes that do
+// not fit wait in a buffer for the next reads. When that holds a megabyte the callback pauses
+// the transfer, and Read resumes it once the buffer is drained, so the memory a request needs
+// does not grow with the size of the body.
 //
 // The caller's header lines go to curl as custom headers, after entries that suppress the
 // headers curl would add of its own (Accept, Expect, Content-Type, Proxy-Connection). The request
@@ -150,7 +151,7 @@ std::string EncodeTarget(std::string_view path) {
       out += c;
     }
   }
-  if (out.empty()) out = "/";
+  if (out.empty()) out.push_back('/');
   return out;
 }
 
@@ -385,6 +386,20 @@ class Transfer {
     if (curl_easy_pause(easy_, CURLPAUSE_CONT) != CURLE_OK) Fail(CURLE_RECV_ERROR);
   }
 
+  // Waits for body bytes and puts up to size of them into out; 0 at the end.
+  size_t Read(char* out, size_t size) {
+    if (available() == 0 && !done_) {
+      direct_ = out;
+      directSize_ = size;
+      directFilled_ = 0;
+      Resume();
+      Drive([this] { return directFilled_ > 0 || available() > 0; });
+      direct_ = nullptr;
+      if (directFilled_ > 0) return directFilled_;
+    }
+    return Take(out, size);
+  }
+
   size_t Take(char* out, size_t size) {
     const size_t n = std::min(size, available());
     std::memcpy(out, pending_.data() + pendingOffset_, n);
@@ -451,8 +466,14 @@ class Transfer {
       t->paused_ = true;
       return CURL_WRITEFUNC_PAUSE;
     }
-    t->pending_.append(data, length);
     t->received_ += static_cast<int64_t>(length);
+    size_t direct = 0;
+    if (t->direct_ != nullptr) {
+      direct = std::min(length, t->directSize_ - t->directFilled_);
+      std::memcpy(t->direct_ + t->directFilled_, data, direct);
+      t->directFilled_ += direct;
+    }
+    t->pending_.append(data + direct, length - direct);
     return length;
   }
 
@@ -508,6 +529,9 @@ class Transfer {
   bool headersDone_ = false;
   bool follow_ = false;
 
+  char* direct_ = nullptr;  // the buffer of a waiting Read
+  size_t directSize_ = 0;
+  size_t directFilled_ = 0;
   std::string pending_;
   size_t pendingOffset_ = 0;
   bool paused_ = false;
@@ -778,11 +802,8 @@ bool InternetRequest::Send(std::string_view headers, std::string_view body) {
 int32_t InternetRequest::Read(char* buffer, int32_t size) {
   Transfer* t = state_->transfer.get();
   if (t == nullptr || buffer == nullptr || size <= 0) return -1;
-  if (t->available() == 0 && !t->done()) {
-    t->Resume();
-    t->Drive([t] { return t->available() > 0; });
-  }
-  if (t->available() > 0) return static_cast<int32_t>(t->Take(buffer, static_cast<size_t>(size)));
+  const size_t count = t->Read(buffer, static_cast<size_t>(size));
+  if (count > 0) return static_cast<int32_t>(count);
   return t->succeeded() && !t->follow() ? 0 : -1;
 }
 

@@ -175,7 +175,7 @@ TEST_F(FetchTest, FollowsTheProxyVariables) {
   EXPECT_EQ(proxy.RequestCount(), 1u);
 }
 
-TEST_F(FetchTest, RootIsOpenedOnceAndAgainAfterAFailedOpen) {
+TEST_F(FetchTest, RootIsOpenedOnceAndReused) {
   RawHttpServer server(RawHttpServer::Reply(HttpAnswer(200, "page")));
   const std::string address = server.Url("/r");
   // Make sure the root is open, then count.
