@@ -15,11 +15,13 @@
 #include <string>
 #include <utility>
 
+#include "app/event_pump.h"
 #include "app/icon.h"
 #include "app/main_window.h"
 #include "app/prompts.h"
 #include "app/run_directory.h"
 #include "app/window_desk.h"
+#include "net/event_pump.h"
 #include "sites/handlers.h"
 #include "text/gbk.h"
 
@@ -134,8 +136,8 @@ int RunApplication(int argc, char** argv) {
   MainWindow window;
   WindowDesk desk(window);
   SetDesk(&desk);
-  // Integration: SetEventPump(ProcessEvents) (net/event_pump.h, app/event_pump.h) goes here,
-  // so the request routine lets window events run between reads.
+  // The request routine lets window events run between its reads.
+  SetEventPump(&ProcessEvents);
   window.ShowAtStart();
   qInstallMessageHandler(previousMessageHandler);
   if (window.windowHandle() == nullptr || window.windowHandle()->handle() == nullptr) {
