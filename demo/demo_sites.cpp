@@ -66,9 +66,10 @@ std::string Field(std::string_view query, std::string_view key) {
 
 std::string Response(std::string_view status, std::string_view contentType,
                      const std::string& body) {
-  return std::string("HTTP/1.1 ") + std::string(status) + "\r\nContent-Type: " +
-         std::string(contentType) + "\r\nContent-Length: " + std::to_string(body.size()) +
-         "\r\nConnection: close\r\n\r\n" + body;
+  return std::string("HTTP/1.1 ") + std::string(status) +
+         "\r\nContent-Type: " + std::string(contentType) +
+         "\r\nContent-Length: " + std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n" +
+         body;
 }
 
 std::string NotFound() { return Response("404 Not Found", "text/html", "<h1>404</h1>"); }
@@ -181,8 +182,7 @@ void DemoSites::Serve(int client) {
       std::lock_guard lock(mutex_);
       requests_.push_back(request);
     }
-    const std::string answer =
-        silent_ ? Response("200 OK", "text/html", "") : Answer(request);
+    const std::string answer = silent_ ? Response("200 OK", "text/html", "") : Answer(request);
     for (size_t sent = 0; sent < answer.size();) {
       const ssize_t n = ::send(client, answer.data() + sent, answer.size() - sent, MSG_NOSIGNAL);
       if (n <= 0) break;
@@ -221,7 +221,8 @@ std::string DemoSites::Answer(const RecordedRequest& request) const {
   }
   if (StartsWith(target, "/Txt/")) {
     const size_t end = target.find("_full.txt");
-    const SampleBook* book = end == std::string::npos ? nullptr : findBook(target.substr(5, end - 5));
+    const SampleBook* book =
+        end == std::string::npos ? nullptr : findBook(target.substr(5, end - 5));
     return book ? Response("200 OK", "text/plain", book->textGbk) : NotFound();
   }
 
@@ -229,39 +230,43 @@ std::string DemoSites::Answer(const RecordedRequest& request) const {
   if (StartsWith(target, "/modules/article/searchh.php")) {
     const bool form = request.method == "POST";
     const size_t query = target.find('?');
-    const std::string fields = form ? request.body
-                                    : (query == std::string::npos ? "" : target.substr(query + 1));
+    const std::string fields =
+        form ? request.body : (query == std::string::npos ? "" : target.substr(query + 1));
     const std::string name = Unescape(Field(fields, "searchkey"), true);
     if (rateLimited_) {
-      return Response("200 OK", "text/html; charset=gbk",
-                      Gbk("<html><body><div class=\"err\">错误原因：对不起，两次搜索的间隔时间不得少于 "
-                          "18 秒</div></body></html>"));
+      return Response(
+          "200 OK", "text/html; charset=gbk",
+          Gbk("<html><body><div class=\"err\">错误原因：对不起，两次搜索的间隔时间不得少于 "
+              "18 秒</div></body></html>"));
     }
     std::vector<const SampleBook*> found;
     for (const SampleBook& book : books_) {
-      if (!name.empty() && Gbk(book.titleUtf8).find(name) != std::string::npos) found.push_back(&book);
+      if (!name.empty() && Gbk(book.titleUtf8).find(name) != std::string::npos)
+        found.push_back(&book);
     }
     std::string page;
     if (form) {
-      page = "<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=gbk\" />\n";
+      page =
+          "<html><head><meta http-equiv=\"Content-Type\" content=\"text/html; charset=gbk\" />\n";
       if (!found.empty()) {
         const SampleBook& book = *found.front();
         page += "<meta name=\"keywords\" content=\"" + book.titleUtf8 + "\" />\n</head><body>\n" +
-                "<table><tr><td>作　　者：<a href=\"/author/" + book.id +
-                "\" target=\"_blank\">" + book.authorUtf8 + "</a></td></tr>\n" +
-                "<tr><td><a href=\"/down?id=" + book.id + "&resurl=" + self + "/down/" + book.id +
-                ".txt&siteurl=" + self + "\">TXT下载</a></td></tr></table>\n";
+                "<table><tr><td>作　　者：<a href=\"/author/" + book.id + "\" target=\"_blank\">" +
+                book.authorUtf8 + "</a></td></tr>\n" + "<tr><td><a href=\"/down?id=" + book.id +
+                "&resurl=" + self + "/down/" + book.id + ".txt&siteurl=" + self +
+                "\">TXT下载</a></td></tr></table>\n";
       } else {
         page += "</head><body><p>没有找到相关的书</p>\n";
       }
       page += "</body></html>\n";
     } else {
-      page = "<html><head><title>搜索结果</title></head><body>\n<table class=\"grid\">\n"
-             "<tr><th>文章名称</th><th>最新章节</th><th>作者</th><th>字数</th><th>更新</th>"
-             "<th>状态</th></tr>\n";
+      page =
+          "<html><head><title>搜索结果</title></head><body>\n<table class=\"grid\">\n"
+          "<tr><th>文章名称</th><th>最新章节</th><th>作者</th><th>字数</th><th>更新</th>"
+          "<th>状态</th></tr>\n";
       for (const SampleBook* book : found) {
-        page += "<tr><td class=\"odd\"><a href=\"/binfo/" + book->id + ".htm\">" +
-                book->titleUtf8 + "</a></td><td class=\"even\"><a href=\"/b/" + book->id +
+        page += "<tr><td class=\"odd\"><a href=\"/binfo/" + book->id + ".htm\">" + book->titleUtf8 +
+                "</a></td><td class=\"even\"><a href=\"/b/" + book->id +
                 "/1.htm\" target=\"_blank\">第一章</a></td><td class=\"odd\">" + book->authorUtf8 +
                 "</td><td class=\"even\">" + std::to_string(book->textGbk.size() / 2) +
                 "K</td><td class=\"odd\" align=\"center\">26-12-01</td>"
@@ -274,11 +279,11 @@ std::string DemoSites::Answer(const RecordedRequest& request) const {
   if (StartsWith(target, "/binfo/")) {
     const SampleBook* book = findBook(target.substr(7, target.find(".htm") - 7));
     if (book == nullptr || bookPagesGone_) return NotFound();
-    return Response("200 OK", "text/html; charset=gbk",
-                    Gbk("<html><head><title>" + book->titleUtf8 +
-                        "</title>\n<script type=\"text/javascript\">var thunder_url = \"" + self +
-                        "/down/" + book->id + ".txt\";</script></head><body>" + book->titleUtf8 +
-                        "</body></html>\n"));
+    return Response(
+        "200 OK", "text/html; charset=gbk",
+        Gbk("<html><head><title>" + book->titleUtf8 +
+            "</title>\n<script type=\"text/javascript\">var thunder_url = \"" + self + "/down/" +
+            book->id + ".txt\";</script></head><body>" + book->titleUtf8 + "</body></html>\n"));
   }
   if (StartsWith(target, "/down/")) {
     const SampleBook* book = findBook(target.substr(6, target.find(".txt") - 6));

@@ -18,10 +18,10 @@
 namespace pagewick::demo {
 
 struct SampleBook {
-  std::string id;          // site A's book number and site B's article number
-  std::string titleUtf8;   // as the sites show it
+  std::string id;         // site A's book number and site B's article number
+  std::string titleUtf8;  // as the sites show it
   std::string authorUtf8;
-  std::string textGbk;     // the book file, exactly as the sites serve it
+  std::string textGbk;  // the book file, exactly as the sites serve it
 };
 
 // The catalogue of sample books, our own short texts, plus one of `largeBytes` when asked for.

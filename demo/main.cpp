@@ -1,9 +1,9 @@
 // pagewick-demo-sites [port]: serves the demo sites on 127.0.0.1 (port 0 or none: any free
 // port, printed on the first line) until SIGINT or SIGTERM. The catalogue has a 16 MiB book.
+#include <unistd.h>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
-#include <unistd.h>
 
 #include "demo/demo_sites.h"
 

@@ -80,8 +80,8 @@ void FeikuSearch() {
   Desk& desk = CurrentDesk();
   if (NoNameEntered(desk)) return;
   const SiteHosts& hosts = Hosts();
-  const Text address = TextConcat("http://", hosts.siteASearch, "/s/?SearchKey=",
-                                  EncodeSearchKey(desk.BookText()), "&c=1");
+  const Text address = TextConcat("http://", hosts.siteASearch,
+                                  "/s/?SearchKey=", EncodeSearchKey(desk.BookText()), "&c=1");
   const Text page = DecodePage(BytesToText(FetchPage(address)));
   if (page.empty()) {
     ShowNetworkError(desk);
@@ -92,15 +92,17 @@ void FeikuSearch() {
   const Text title =
       ExtractBetween(page, "\"><img alt=\"", TextConcat("\" src=\"http://", hosts.siteAImage, "/"),
                      TextFind(page, "本次耗时：["_gbk));
-  const Text bookNumber = ExtractBetween(page, TextConcat("href=\"http://", hosts.siteABook, "/Book/"),
-                                         "/Index.html\">", TextFind(page, "本次耗时："_gbk));
+  const Text bookNumber =
+      ExtractBetween(page, TextConcat("href=\"http://", hosts.siteABook, "/Book/"),
+                     "/Index.html\">", TextFind(page, "本次耗时："_gbk));
   const Text stem = TextConcat(author, " - ", title);
   if (bookNumber.empty()) {
     ShowNotFound(desk);
     return;
   }
   if (!ConfirmDownload(desk, TextConcat(stem, ".txt"))) return;
-  const Text download = TextConcat("http://", hosts.siteADownload, "/Txt/", bookNumber, "_full.txt");
+  const Text download =
+      TextConcat("http://", hosts.siteADownload, "/Txt/", bookNumber, "_full.txt");
   SaveBook(desk, download, stem, "下载成功,请在文件目录中寻找!"_gbk, kMessageSystemModal);
 }
 
@@ -115,8 +117,8 @@ void BxwxTableSearch() {
   if (RefusedOrEmpty(desk, results)) return;
 
   const Text link = ExtractBetween(results, "<td class=\"odd\"><a href=\"", "\">");
-  const Text title = ExtractBetween(results, TextConcat("<td class=\"odd\"><a href=\"", link, "\">"),
-                                    "</a></td>");
+  const Text title =
+      ExtractBetween(results, TextConcat("<td class=\"odd\"><a href=\"", link, "\">"), "</a></td>");
   const Text field2 = ExtractBetween(results, "<td class=\"odd\">", "</td>",
                                      TextFind(results, TextConcat(title, "</a></td>")));
   const Text field3 =
@@ -155,8 +157,8 @@ void BxwxFormSearch() {
   CurrentDownloadUrl = ExtractBetween(answer, "&resurl=", TextConcat("&siteurl=http://", host));
   const Text title = ExtractBetween(answer, "<meta name=\"keywords\" content=\"", "\" />");
   // The label's gaps are two ideographic spaces.
-  const Text author = ExtractBetween(answer, "target=\"_blank\">", "</a></td>",
-                                     TextFind(answer, "作　　者"_gbk));
+  const Text author =
+      ExtractBetween(answer, "target=\"_blank\">", "</a></td>", TextFind(answer, "作　　者"_gbk));
   CurrentBookInfo = TextConcat(title, " - ", author);
 
   // Another search may replace the globals while the question waits: keep what is shown.

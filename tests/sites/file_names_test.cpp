@@ -45,12 +45,8 @@ TEST(EncodeFormValue, EncodesAsABrowserSubmitsAGbkForm) {
     Text value;
     const char* expected;
   } cases[] = {
-      {"abcXYZ019-_.*", "abcXYZ019-_.*"},
-      {"a b", "a+b"},
-      {"&=+%#", "%26%3D%2B%25%23"},
-      {"小说"_gbk, "%D0%A1%CB%B5"},
-      {"~/", "%7E%2F"},
-      {Text(), ""},
+      {"abcXYZ019-_.*", "abcXYZ019-_.*"}, {"a b", "a+b"},   {"&=+%#", "%26%3D%2B%25%23"},
+      {"小说"_gbk, "%D0%A1%CB%B5"},       {"~/", "%7E%2F"}, {Text(), ""},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.expected);

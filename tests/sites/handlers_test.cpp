@@ -24,7 +24,9 @@ const char kSavedA[] = "下载成功,请在文件目录中寻找!";
 const char kSavedB[] = "下载成功,请在文件目录中寻找";
 const char kFailed[] = "下载失败，请检查后重试！";
 
-std::string NotFound(const std::string& name) { return "很抱歉，没有找到与" + name + "有关的电子书"; }
+std::string NotFound(const std::string& name) {
+  return "很抱歉，没有找到与" + name + "有关的电子书";
+}
 
 std::string ReadFile(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
@@ -45,9 +47,9 @@ class HandlersTest : public testing::Test {
   void SetUp() override {
     const std::string host = sites_.host();
     SetHosts({Text(host), Text(host), Text(host), Text(host), Text(host)});
-    runDirectory_ = fs::temp_directory_path() /
-                    ("pagewick-sites-" + std::to_string(::getpid()) + "-" +
-                     testing::UnitTest::GetInstance()->current_test_info()->name());
+    runDirectory_ =
+        fs::temp_directory_path() / ("pagewick-sites-" + std::to_string(::getpid()) + "-" +
+                                     testing::UnitTest::GetInstance()->current_test_info()->name());
     fs::remove_all(runDirectory_);
     fs::create_directories(runDirectory_);
     desk_.SetRunDirectory(runDirectory_.string());
@@ -136,8 +138,9 @@ TEST_F(HandlersTest, TableSearchSummarisesTheFirstRowAndSavesUnderTitleAndField2
 
   const auto requests = sites_.Requests();
   ASSERT_EQ(requests.size(), 3u);
-  EXPECT_EQ(requests[0].target,
-            "/modules/article/searchh.php?searchtype=articlename&searchkey=%D0%C7%BA%D3%D2%B9%BA%BD");
+  EXPECT_EQ(
+      requests[0].target,
+      "/modules/article/searchh.php?searchtype=articlename&searchkey=%D0%C7%BA%D3%D2%B9%BA%BD");
   EXPECT_EQ(requests[1].target, "/binfo/1002.htm");
   EXPECT_EQ(requests[2].target, "/down/1002.txt");
 }

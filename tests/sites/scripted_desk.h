@@ -16,7 +16,7 @@
 namespace pagewick {
 
 struct ShownMessage {
-  std::string text;   // UTF-8, for readable assertions
+  std::string text;  // UTF-8, for readable assertions
   int32_t flags = 0;
   std::string title;  // UTF-8; empty when the default title was asked for
 };
