@@ -6,6 +6,9 @@ cd "$(dirname "$0")/.."
 
 bash scripts/install-deps.sh
 
+echo "== layout: clang-format"
+git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run -Werror
+
 jobs=$(nproc 2>/dev/null || echo 2)
 for preset in dev asan; do
   echo "== $preset: configure and build"
