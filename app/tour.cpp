@@ -29,7 +29,7 @@ using namespace pagewick;
 
 // The part of the screen that holds the window and whatever box stands in front of it.
 void Photograph(const QString& path, QWidget* box = nullptr) {
-  if (box != nullptr) QTest::qWaitForWindowExposed(box);
+  if (box != nullptr) (void)QTest::qWaitForWindowExposed(box);
   QTest::qWait(300);  // let the window system paint it
   QScreen* screen = QGuiApplication::primaryScreen();
   screen->grabWindow(0).save(path);
