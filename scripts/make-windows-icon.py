@@ -17,14 +17,21 @@ def inside(x, y):
         return (255, 255, 255, 255) if 14.0 <= x <= 18.0 and y >= 8.5 else (40, 40, 40, 255)
     if 19.0 <= y <= 27.0 and abs(x - 16.0) <= (27.0 - y) * 1.1:
         return (255, 255, 255, 255) if abs(x - 16.0) <= (26.0 - y) * 1.1 - 0.4 else (40, 40, 40, 255)
-    # The book: a cover with a spine, and the page edges at the bottom.
-    if 5.0 <= x <= 27.0 and 3.0 <= y <= 29.0:
+    # The book, with rounded corners: a cover with a spine, and the page edges at the bottom.
+    if 4.5 <= x <= 27.5 and 2.5 <= y <= 29.5 and rounded(x, y, 4.5, 2.5, 27.5, 29.5, 2.5):
         if y >= 25.5 and x >= 8.0:
             return (245, 240, 225, 255) if y <= 28.0 and x <= 26.0 else (30, 90, 60, 255)
         if x <= 8.0:
             return (20, 70, 45, 255)
         return (45, 140, 90, 255)
     return None
+
+
+def rounded(x, y, left, top, right, bottom, radius):
+    """Whether (x, y) inside the box also lies inside its rounded corners."""
+    cx = min(max(x, left + radius), right - radius)
+    cy = min(max(y, top + radius), bottom - radius)
+    return (x - cx) ** 2 + (y - cy) ** 2 <= radius ** 2
 
 
 def pixels():
