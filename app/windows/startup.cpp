@@ -5,6 +5,7 @@
 #include "app/windows/prompts.h"
 #include "app/windows/run_directory.h"
 #include "app/windows/window_desk.h"
+#include "net/event_pump.h"
 #include "sites/handlers.h"
 #include "text/gbk.h"
 
@@ -28,8 +29,10 @@ int RunPagewick(HINSTANCE instance, int showCommand) {
     return 1;
   }
   SetDialogWindow(window.handle());
+  SetEventPump(&ProcessEvents);  // the request routine lets window events run between reads
   MSG message;
   while (GetMessageA(&message, nullptr, 0, 0) > 0) DeliverMessage(message);
+  SetEventPump(nullptr);
   SetDialogWindow(nullptr);
   ExitHook();
   return 0;
