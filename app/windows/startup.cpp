@@ -31,7 +31,7 @@ int RunPagewick(HINSTANCE instance, int showCommand) {
   SetDialogWindow(window.handle());
   SetEventPump(&ProcessEvents);  // the request routine lets window events run between reads
   MSG message;
-  while (GetMessageA(&message, nullptr, 0, 0) > 0) DeliverMessage(message);
+  while (GetMessageW(&message, nullptr, 0, 0) > 0) DeliverMessage(message);
   SetEventPump(nullptr);
   SetDialogWindow(nullptr);
   ExitHook();
