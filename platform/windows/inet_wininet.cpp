@@ -5,9 +5,9 @@
 // is moved over the target only when the answer had a 2xx status and its whole announced body;
 // a small status callback tells the status and the announced length. Any failure removes the
 // temporary file and leaves an existing target as it was.
+#include <urlmon.h>
 #include <windows.h>
 #include <wininet.h>
-#include <urlmon.h>
 
 #include <atomic>
 #include <cstdlib>
@@ -26,10 +26,10 @@ Function WinInet(const char* name) {
   return SystemFunction<Function>(kWinInet, name);
 }
 
-#define PAGEWICK_WININET(name, type)                                   \
-  type name##Call() {                                                  \
-    static const type function = WinInet<type>(#name);                 \
-    return function;                                                   \
+#define PAGEWICK_WININET(name, type)                   \
+  type name##Call() {                                  \
+    static const type function = WinInet<type>(#name); \
+    return function;                                   \
   }
 
 using InternetOpenFn = HINTERNET(WINAPI*)(LPCSTR, DWORD, LPCSTR, LPCSTR, DWORD);
@@ -167,8 +167,7 @@ InternetConnection::InternetConnection(InternetConnection&&) noexcept = default;
 InternetConnection& InternetConnection::operator=(InternetConnection&&) noexcept = default;
 
 std::optional<InternetRequest> InternetRequest::Open(const InternetConnection& connection,
-                                                     std::string_view method,
-                                                     std::string_view path,
+                                                     std::string_view method, std::string_view path,
                                                      std::string_view version, uint32_t flags) {
   if (method.empty()) return std::nullopt;
   for (const char c : method) {
@@ -214,10 +213,10 @@ bool InternetRequest::Send(std::string_view headers, std::string_view body) {
   state_->sent = true;
   const std::string headerText = Text(headers);
   std::string data = Text(body);
-  state_->answered = HttpSendRequestACall()(
-                         state_->handle->handle, headerText.empty() ? nullptr : headerText.c_str(),
-                         static_cast<DWORD>(headerText.size()), data.data(),
-                         static_cast<DWORD>(data.size())) != FALSE;
+  state_->answered = HttpSendRequestACall()(state_->handle->handle,
+                                            headerText.empty() ? nullptr : headerText.c_str(),
+                                            static_cast<DWORD>(headerText.size()), data.data(),
+                                            static_cast<DWORD>(data.size())) != FALSE;
   return state_->answered;
 }
 
@@ -357,8 +356,7 @@ std::optional<std::string> AnsiPath(const std::string& utf8) {
   std::wstring wide(static_cast<size_t>(units), L'\0');
   MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, wide.data(), units);
   BOOL lossy = FALSE;
-  const int bytes =
-      WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, nullptr, 0, nullptr, &lossy);
+  const int bytes = WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, nullptr, 0, nullptr, &lossy);
   if (bytes <= 0 || lossy) return std::nullopt;
   std::string ansi(static_cast<size_t>(bytes), '\0');
   WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, ansi.data(), bytes, nullptr, nullptr);
@@ -399,8 +397,8 @@ int32_t DownloadToFile(std::string_view address, const std::string& filePath,
   if (SUCCEEDED(result) && watch.announced >= 0 && FileSize(temporary) != watch.announced) {
     result = kDownloadBroken;  // the answer ended before its announced length
   }
-  if (SUCCEEDED(result) &&
-      !MoveFileExA(temporary, target->c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+  if (SUCCEEDED(result) && !MoveFileExA(temporary, target->c_str(),
+                                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
     result = kDownloadCannotSave;
   }
   if (result != S_OK) {
