@@ -11,21 +11,21 @@ void SetDialogWindow(HWND window) { dialogWindow = window; }
 
 void DeliverMessage(MSG& message) {
   if (dialogWindow != nullptr && IsWindow(dialogWindow) &&
-      IsDialogMessageA(dialogWindow, &message)) {
+      IsDialogMessageW(dialogWindow, &message)) {
     return;
   }
   TranslateMessage(&message);
-  DispatchMessageA(&message);
+  DispatchMessageW(&message);
 }
 
 void ProcessEvents() {
   MSG next;
-  while (PeekMessageA(&next, nullptr, 0, 0, PM_NOREMOVE)) {
+  while (PeekMessageW(&next, nullptr, 0, 0, PM_NOREMOVE)) {
     if (next.message == WM_QUIT) return;
     // Take exactly the message looked at (WM_NULL has no range of its own: take any).
     const UINT first = next.message == WM_NULL ? 0 : next.message;
     MSG taken;
-    if (!PeekMessageA(&taken, nullptr, first, first, PM_REMOVE)) continue;
+    if (!PeekMessageW(&taken, nullptr, first, first, PM_REMOVE)) continue;
     DeliverMessage(taken);
   }
 }

@@ -2,7 +2,8 @@
 //
 // DeliverMessage hands one message on exactly as the main loop does: the dialog keyboard
 // handling of MainWindow first (Tab moves the focus in creation order), then key translation
-// and dispatch.
+// and dispatch. The loop takes messages in their Unicode form, so typed Chinese characters
+// reach the (ANSI) edit box whole, however they were posted; the box still holds GBK.
 //
 // ProcessEvents looks at the thread's queue without removing anything; when it is empty, or the
 // next message is WM_QUIT, it returns, leaving WM_QUIT queued for the main loop. Otherwise it

@@ -29,7 +29,7 @@ int RunPagewick(HINSTANCE instance, int showCommand) {
   }
   SetDialogWindow(window.handle());
   MSG message;
-  while (GetMessageA(&message, nullptr, 0, 0) > 0) DeliverMessage(message);
+  while (GetMessageW(&message, nullptr, 0, 0) > 0) DeliverMessage(message);
   SetDialogWindow(nullptr);
   ExitHook();
   return 0;

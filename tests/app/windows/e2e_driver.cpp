@@ -20,8 +20,8 @@ namespace {
 using namespace pagewick::win32;
 
 std::wstring Wide(const std::string& utf8) {
-  std::wstring out(static_cast<size_t>(MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, nullptr, 0)),
-                   L'\0');
+  std::wstring out(
+      static_cast<size_t>(MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, nullptr, 0)), L'\0');
   MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, out.data(), static_cast<int>(out.size()));
   out.resize(out.size() - 1);
   return out;
@@ -68,17 +68,24 @@ bool Fail(const char* what) {
 struct Search {
   const char* button;
   int id;
-  const char* typed;      // UTF-8
-  const char* saved;      // the file name the book is saved under, UTF-8
-  const char* bookId;     // the demo book, as served
-  const char* question;   // part of the question's text
+  const char* typed;     // UTF-8
+  const char* saved;     // the file name the book is saved under, UTF-8
+  const char* bookId;    // the demo book, as served
+  const char* question;  // part of the question's text
 };
 
-// Types the text into Book the way the keyboard does: a click into the box, then characters.
+// Types the text into Book the way the keyboard does on a Chinese system: a click into the
+// box, selecting what it holds, then one character message per byte of the text in the ANSI code
+// page (a double-byte character comes as its lead byte, then its second byte).
 void TypeInto(HWND book, const std::wstring& text) {
   PostMessageW(book, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(4, 4));
   PostMessageW(book, WM_LBUTTONUP, 0, MAKELPARAM(4, 4));
-  for (wchar_t c : text) PostMessageW(book, WM_CHAR, c, 1);
+  PostMessageW(book, EM_SETSEL, 0, -1);  // what the last search left is typed over
+  std::string ansi(text.size() * 2 + 1, '\0');
+  ansi.resize(static_cast<size_t>(
+      WideCharToMultiByte(CP_ACP, 0, text.c_str(), static_cast<int>(text.size()), ansi.data(),
+                          static_cast<int>(ansi.size()), nullptr, nullptr)));
+  for (char c : ansi) PostMessageA(book, WM_CHAR, static_cast<unsigned char>(c), 1);
 }
 
 bool RunSearch(HWND main, const Search& s, const std::wstring& folder, const std::wstring& books) {
@@ -146,7 +153,13 @@ int main(int argc, char** argv) {
     std::printf("FAILED: cannot start the program\n");
     return 1;
   }
-  HWND main = WaitFor([] { return FindWindowA(kMainWindowClass, kMainWindowCaption); });
+  // Ready once the last control exists and the window shows.
+  HWND main = WaitFor([] {
+    HWND window = FindWindowA(kMainWindowClass, kMainWindowCaption);
+    return window != nullptr && GetDlgItem(window, kBxwxId) != nullptr && IsWindowVisible(window)
+               ? window
+               : nullptr;
+  });
   bool ok = main != nullptr || Fail("no main window");
 
   const Search searches[] = {
