@@ -17,3 +17,6 @@ for preset in dev asan; do
   echo "== $preset: tests"
   ctest --preset "$preset" -j "$jobs"
 done
+
+echo "== windows: the 32-bit Windows program under Wine"
+bash scripts/test-windows.sh
