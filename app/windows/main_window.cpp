@@ -14,7 +14,7 @@ constexpr int kWindowWidth = 303;
 constexpr int kWindowHeight = 63;
 constexpr int kIconId = 1;
 
-struct ControlSpec {
+struct ControlLayout {
   int id;
   const char* windowClass;
   DWORD style;
@@ -28,7 +28,7 @@ constexpr DWORD kButtonStyle =
 // No ES_NOHIDESEL: the selection is hidden while the box does not have the focus.
 constexpr DWORD kBookStyle = WS_CHILD | WS_VISIBLE | WS_TABSTOP | ES_LEFT | ES_AUTOHSCROLL;
 
-constexpr ControlSpec kControls[4] = {
+constexpr ControlLayout kControls[4] = {
     {kBxwx1Id, "BUTTON", kButtonStyle, 0, 232, 7, 60, 26, 0},
     {kBookId, "EDIT", kBookStyle, WS_EX_CLIENTEDGE, 8, 8, 90, 24, 0},
     {kFeikuId, "BUTTON", kButtonStyle, 0, 103, 8, 60, 26, 0},
@@ -103,16 +103,16 @@ bool MainWindow::Create(HINSTANCE instance, int showCommand) {
       CreateFontA(-13, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                   CLIP_DEFAULT_PRECIS, PROOF_QUALITY, DEFAULT_PITCH, "方正宋三简体"_gbk.c_str());
   for (size_t i = 0; i < 4; ++i) {
-    const ControlSpec& spec = kControls[i];
-    controls_[i] =
-        CreateWindowExA(spec.extendedStyle, spec.windowClass, Caption(spec.id).c_str(), spec.style,
-                        spec.left, spec.top, spec.width, spec.height, window_,
-                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(spec.id)), instance, nullptr);
+    const ControlLayout& layout = kControls[i];
+    controls_[i] = CreateWindowExA(
+        layout.extendedStyle, layout.windowClass, Caption(layout.id).c_str(), layout.style,
+        layout.left, layout.top, layout.width, layout.height, window_,
+        reinterpret_cast<HMENU>(static_cast<INT_PTR>(layout.id)), instance, nullptr);
     if (controls_[i] == nullptr) {
       DestroyWindow(window_);
       return false;
     }
-    const bool isBook = spec.id == kBookId;
+    const bool isBook = layout.id == kBookId;
     HGDIOBJ font =
         isBook || buttonFont_ == nullptr ? GetStockObject(DEFAULT_GUI_FONT) : buttonFont_;
     SendMessageA(controls_[i], WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
