@@ -10,7 +10,7 @@ packages=(
   libcurl4-openssl-dev qt6-base-dev qt6-base-dev-tools libgl-dev qt6-translations-l10n
   libgtest-dev libgmock-dev libbenchmark-dev
   # tests, benchmarks and the demo
-  curl xvfb xauth fonts-noto-cjk python3 time
+  curl xvfb xauth fonts-noto-cjk python3 time desktop-file-utils appstream
   # fuzzing (clang with libFuzzer and the sanitizer runtimes)
   clang libclang-rt-14-dev
 )
