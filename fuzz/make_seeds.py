@@ -1,0 +1,114 @@
+#!/usr/bin/env python3
+"""Writes the seed inputs (corpus/<target>/seed-*) that start each fuzz target and replay as
+tests. Inputs a fuzzing run finds are kept beside them under other names and never rewritten
+here. Run again after changing a seed: python3 fuzz/make_seeds.py"""
+import os
+import struct
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+
+
+def gbk(s):
+    return s.encode("gbk")
+
+
+def pos(value):
+    """The selector byte for a small position (see Input::TakePosition)."""
+    edges = {-(2**31): 0xF0, 2**31 - 1: 0xFF, -1000: 0xF3, 65536: 0xFB}
+    if value in edges:
+        return bytes([edges[value]])
+    assert -8 <= value <= 231
+    return bytes([value + 8])
+
+
+def utf16(s):
+    return s.encode("utf-16-le")
+
+
+def units(*values):
+    return b"".join(struct.pack("<H", v) for v in values)
+
+
+SEEDS = {
+    "text_find": {
+        # start, case option (0 exact, 1 ignore case), sought, text
+        "plain": pos(1) + b"\0" + b"c\0abcabc",
+        "from-4": pos(4) + b"\0" + b"c\0abcabc",
+        "past-end": pos(7) + b"\0" + b"c\0abcabc",
+        "empty-sought": pos(3) + b"\0" + b"\0abc",
+        "empty-sought-at-end": pos(4) + b"\0" + b"\0abc",
+        "pair-inside-characters": pos(0) + b"\0" + b"\xD0\xD0\0\xD6\xD0\xD0\xC2",
+        "ignore-case": pos(1) + b"\1" + b"content-type\0Content-Type",
+        "case-option-2-is-exact": pos(1) + b"\2" + b"content-type\0Content-Type",
+        "second-byte-is-letter": pos(-1000) + b"\1" + b"A\0\xB0aa",
+        "high-byte-last": pos(1) + b"\0" + b"\xB0\0ab\xB0",
+        "start-inside-character": pos(2) + b"\0" + b"\xB0\0\xB0\xB0\xB0",
+        "start-max": pos(2**31 - 1) + b"\0" + b"a\0aaa",
+        "start-min": pos(-(2**31)) + b"\0" + b"a\0aaa",
+    },
+    "extract_between": {
+        # start, opening, closing, source
+        "name": pos(0) + b"<b>\0</b>\0x<b>Name</b>y<b>Other</b>",
+        "other": pos(6) + b"<b>\0</b>\0x<b>Name</b>y<b>Other</b>",
+        "no-opening-after-start": pos(17) + b"<b>\0</b>\0x<b>Name</b>y<b>Other</b>",
+        "empty-opening": pos(0) + b"\0</b>\0x<b>Name</b>y<b>Other</b>",
+        "empty-opening-past-end": pos(30) + b"\0</b>\0x<b>Name</b>y<b>Other</b>",
+        "nothing-between": pos(0) + b"<b>\0</b>\0<b></b>",
+        "opening-ends-text": pos(0) + b"<b>\0</b>\0ab<b>",
+        "empty-closing": pos(0) + b"<b>\0\0<b>x",
+        "first-opening-only": pos(0) + b"<b>\0</b>\0<b>x<b>y</b>",
+        "marker-in-character": pos(0) + b"a=\0;\0\xB0a=1;a=2;",
+        "start-min": pos(-(2**31)) + b"<b>\0</b>\0<b>v</b>",
+        "start-max": pos(2**31 - 1) + b"<b>\0</b>\0<b>v</b>",
+        "gbk-page": pos(0)
+        + gbk("作者：")
+        + b"\0<\0"
+        + gbk("<td>书名</td><td>作者：某人</td>"),
+    },
+    "codepage_to_wide": {
+        # bit 0 of the first byte: UTF-8; bit 1: length -1
+        "gbk": b"\0" + gbk("小说 abc"),
+        "gbk-euro": b"\0\x80",
+        "gbk-lone-lead-at-end": b"\0ab\x81",
+        "gbk-lead-then-digit": b"\0\x810\x81\x7F",
+        "gbk-invalid-bytes": b"\0\xFF\xFE\xFF",
+        "gbk-through-zero": b"\2" + gbk("小说") + b"\0tail",
+        "utf8": b"\1" + "小说 abc".encode(),
+        "utf8-truncated": b"\1\xE5\xB0",
+        "utf8-four-bytes": b"\1" + "😀".encode(),
+        "utf8-overlong": b"\1\xC0\x80\xE0\x80\x80",
+        "utf8-surrogate": b"\1\xED\xA0\x80",
+        "utf8-invalid-bytes": b"\1\xFF\x80\xBFx",
+        "utf8-through-zero": b"\3" + "小说".encode() + b"\0tail",
+    },
+    "codepage_from_wide": {
+        "gbk": b"\0" + utf16("小说 abc€"),
+        "gbk-missing-character": b"\0" + utf16("ก"),
+        "gbk-pair": b"\0" + utf16("😀"),
+        "gbk-lone-high-at-end": b"\0" + units(0x61, 0xD800),
+        "gbk-lone-low": b"\0" + units(0xDC00, 0x61),
+        "gbk-through-zero": b"\2" + units(0x5C0F, 0, 0x61),
+        "utf8": b"\1" + utf16("小说 abc"),
+        "utf8-pair": b"\1" + utf16("😀"),
+        "utf8-lone-high-at-end": b"\1" + units(0x61, 0xDBFF),
+        "utf8-reversed-pair": b"\1" + units(0xDC00, 0xD800),
+        "utf8-through-zero": b"\3" + units(0x5C0F, 0, 0x61),
+        "odd-byte": b"\1a\0b",
+    },
+}
+
+
+def main():
+    for target, seeds in SEEDS.items():
+        folder = os.path.join(HERE, "corpus", target)
+        os.makedirs(folder, exist_ok=True)
+        for name in os.listdir(folder):
+            if name.startswith("seed-"):
+                os.remove(os.path.join(folder, name))
+        for name, data in seeds.items():
+            with open(os.path.join(folder, "seed-" + name), "wb") as f:
+                f.write(data)
+
+
+if __name__ == "__main__":
+    main()
