@@ -53,6 +53,9 @@ run_one() {
   [ -n "$executions" ] || executions=$(grep -o '^#[0-9]*' "$log" | tail -1 | tr -d '#')
   if [ "$status" -eq 0 ]; then
     echo "$target: ${executions:-?} executions, nothing found"
+  elif [ "$status" -eq 72 ]; then
+    echo "$target: ${executions:-?} executions, interrupted, nothing found"
+    status=0
   else
     echo "$target: ${executions:-?} executions, FOUND (status $status), see $log and $findings/"
   fi
