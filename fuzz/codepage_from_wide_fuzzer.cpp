@@ -3,7 +3,8 @@
 // conversion never stops early. UTF-8 is compared with an encoder written out here (a lone
 // surrogate becomes U+FFFD); code page 936 gives one character or "?" for every unit or pair.
 // Input: selector byte (bit 0: code page 65001; bit 1: a length of -1, through the first zero
-// unit), then the units, two bytes each, little-endian (an odd last byte is dropped).
+// unit; bit 2: repeat the units up to some 10000), then the units, two bytes each, little-endian
+// (an odd last byte is dropped).
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -90,6 +91,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (size_t i = 0; i < wide.size(); ++i) {
     wide[i] = static_cast<char16_t>(static_cast<uint8_t>(raw[2 * i]) |
                                     static_cast<uint8_t>(raw[2 * i + 1]) << 8);
+  }
+  // Long texts go through the sizing call's scratch area more than once.
+  if ((selector & 4) && !wide.empty()) {
+    while (wide.size() < 10000) wide += wide;
   }
 
   if (selector & 2) {

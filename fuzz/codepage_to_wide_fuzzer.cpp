@@ -3,7 +3,7 @@
 // conversion never stops early: every input byte is accounted for, so text appended after any
 // input comes out whole at the end and the units before it are the input's own conversion.
 // Input: selector byte (bit 0: code page 65001; bit 1: a length of -1, through the first zero
-// byte), then the bytes to convert.
+// byte; bit 2: repeat the bytes up to some 20000), then the bytes to convert.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -51,7 +51,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const uint8_t selector = input.TakeByte();
   const uint32_t codePage =
       (selector & 1) ? pagewick::platform::kUtf8CodePage : pagewick::platform::kAnsiCodePage;
-  const std::string bytes(input.Rest());
+  std::string bytes(input.Rest());
+  // Long texts go through the sizing call's scratch area more than once.
+  if ((selector & 4) && !bytes.empty()) {
+    while (bytes.size() < 20000) bytes += bytes;
+  }
 
   if (selector & 2) {
     // A length of -1 converts through the first zero byte, that zero included.
