@@ -161,6 +161,90 @@ SEEDS = {
     },
 }
 
+# Site pages: the selector byte (bit 0: Yes; bit 1: the download fails; bits 2-4: the name),
+# then the pages.
+YES, FAILS, PLACEHOLDER, ODD_NAME, SLASH_NAME = 0x01, 0x02, 2 << 2, 4 << 2, 6 << 2
+RATE_LIMIT = gbk("错误原因：对不起，两次搜索的间隔时间不得少于 18 秒")
+
+
+def site_a_page(author, title, number):
+    return (
+        "<dl><dd>作者：<a href=\"/a\" target=\"_blank\">" + author + "</a></dd></dl>"
+        "本次耗时：[0.01秒]<a href=\"/b\"><img alt=\"" + title
+        + "\" src=\"http://img.a.test/1.jpg\" /></a>"
+        "<a href=\"http://book.a.test/Book/" + number + "/Index.html\">" + title + "</a>"
+    ).encode()
+
+
+def site_b_results(link, title, author):
+    return gbk(
+        "<table><tr><td class=\"odd\"><a href=\"" + link + "\">" + title + "</a></td>"
+        "<td class=\"odd\">" + author + "</td><td class=\"even\">12345K</td>"
+        "<td class=\"odd\" align=\"center\">2024-01-01</td>"
+        "<td class=\"even\" align=\"center\">完成</td></tr></table>"
+    )
+
+
+def site_b_book(url):
+    return b"<script>var thunder_url = \"" + url + b"\";</script>"
+
+
+def site_b_form(url, title, author):
+    return gbk(
+        "<a href=\"down.php?x=1&resurl=" + url + "&siteurl=http://b.test\">下载</a>"
+        "<meta name=\"keywords\" content=\"" + title + "\" />"
+        "<td>作　　者：<a href=\"/a\" target=\"_blank\">" + author + "</a></td>"
+    )
+
+
+SEEDS.update({
+    "site_a": {
+        "found-yes": bytes([YES]) + site_a_page("天蚕土豆", "斗破苍穹", "12345"),
+        "found-no": bytes([0]) + site_a_page("天蚕土豆", "斗破苍穹", "12345"),
+        "found-download-fails": bytes([YES | FAILS]) + site_a_page("某人", "某书", "7"),
+        "escaped-answer": bytes([YES]) + b"%E4%BD%9C%E8%80%85%EF%BC%9A"
+        + site_a_page("a", "b", "1")[30:],
+        "not-found": bytes([0]) + b"<html>nothing</html>",
+        "empty-answer": bytes([YES]),
+        "zero-in-body": bytes([YES]) + b"abc\0" + site_a_page("a", "b", "1"),
+        "placeholder": bytes([PLACEHOLDER | YES]) + site_a_page("a", "b", "1"),
+        "path-in-title": bytes([YES]) + site_a_page("../..", "/etc/passwd\r\n", "../1"),
+        "slash-after-lead-byte": bytes([SLASH_NAME | YES])
+        + site_a_page("x", "t", "1").replace(b"alt=\"t", b"alt=\"%B0/..%B0/..%B0/t"),
+        "long-title": bytes([YES]) + site_a_page("作者", "书" * 120, "1"),
+    },
+    "site_b_table": {
+        "found-yes": bytes([YES]) + site_b_results("/book/1.html", "斗破苍穹", "天蚕土豆")
+        + b"\0" + site_b_book(b"http://b.test/down/1.txt"),
+        "found-no": bytes([0]) + site_b_results("/book/1.html", "斗破苍穹", "天蚕土豆")
+        + b"\0" + site_b_book(b"http://b.test/down/1.txt"),
+        "download-fails": bytes([YES | FAILS]) + site_b_results("/b", "t", "a")
+        + b"\0" + site_b_book(b"http://x/1.txt"),
+        "no-book-address": bytes([YES]) + site_b_results("/b", "t", "a") + b"\0<html/>",
+        "no-result-row": bytes([YES]) + b"<table></table>\0" + site_b_book(b"http://x/1.txt"),
+        "rate-limit": bytes([YES]) + b"<p>" + RATE_LIMIT + b"</p>\0",
+        "empty-results": bytes([YES]) + b"\0" + site_b_book(b"http://x/1.txt"),
+        "line-break-in-title": bytes([YES]) + site_b_results("/b", "t\r\nu", "a")
+        + b"\0" + site_b_book(b"http://x/1.txt"),
+        "path-in-title": bytes([ODD_NAME | YES]) + site_b_results("/b", "../../x", "/etc")
+        + b"\0" + site_b_book(b"http://x/1.txt"),
+        "zero-in-book-page": bytes([YES]) + site_b_results("/b", "t", "a") + b"\0\0"
+        + site_b_book(b"http://x/1.txt"),
+    },
+    "site_b_form": {
+        "found-yes": bytes([YES]) + site_b_form("http://b.test/down/1.txt", "斗破苍穹", "天蚕土豆"),
+        "found-no": bytes([0]) + site_b_form("http://b.test/down/1.txt", "斗破苍穹", "天蚕土豆"),
+        "download-fails": bytes([YES | FAILS]) + site_b_form("http://x/1.txt", "t", "a"),
+        "not-found": bytes([YES]) + b"<html>nothing</html>",
+        "rate-limit": bytes([YES]) + RATE_LIMIT,
+        "empty-answer": bytes([YES]),
+        "placeholder": bytes([PLACEHOLDER | YES]) + site_b_form("http://x/1.txt", "t", "a"),
+        "path-in-title": bytes([SLASH_NAME | YES]) + site_b_form("http://x/1.txt", "../..", "/x"),
+        "slash-after-lead-byte": bytes([YES])
+        + site_b_form("http://x/1.txt", "t", "a").replace(b"content=\"t", b"content=\"\xB0/..\xB0/t"),
+    },
+})
+
 
 def main():
     for target, seeds in SEEDS.items():
