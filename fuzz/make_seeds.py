@@ -125,7 +125,7 @@ SEEDS = {
         "built-host-in-prefix": b"\x01tp\0\0/x",
     },
     "codepage_to_wide": {
-        # bit 0 of the first byte: UTF-8; bit 1: length -1; bit 2: repeated to a long text
+        # bit 0 of the first byte: UTF-8; bit 1: length -1; bits 2 and 3: repeated to a long text
         "gbk": b"\0" + gbk("小说 abc"),
         "gbk-euro": b"\0\x80",
         "gbk-lone-lead-at-end": b"\0ab\x81",
@@ -139,8 +139,8 @@ SEEDS = {
         "utf8-surrogate": b"\1\xED\xA0\x80",
         "utf8-invalid-bytes": b"\1\xFF\x80\xBFx",
         "utf8-through-zero": b"\3" + "小说".encode() + b"\0tail",
-        "gbk-long": b"\4" + gbk("小说") + b"\xFF\x81",
-        "utf8-long": b"\5" + "小说".encode() + b"\xE5\xB0",
+        "gbk-long": b"\x0C" + gbk("小说") + b"\xFF\x81",
+        "utf8-long": b"\x0D" + "小说".encode() + b"\xE5\xB0",
     },
     "codepage_from_wide": {
         # as above; the units little-endian
@@ -156,8 +156,8 @@ SEEDS = {
         "utf8-reversed-pair": b"\1" + units(0xDC00, 0xD800),
         "utf8-through-zero": b"\3" + units(0x5C0F, 0, 0x61),
         "odd-byte": b"\1a\0b",
-        "gbk-long": b"\4" + utf16("小ก😀") + units(0xD800),
-        "utf8-long": b"\5" + utf16("小😀") + units(0xDC00),
+        "gbk-long": b"\x0C" + utf16("小ก😀") + units(0xD800),
+        "utf8-long": b"\x0D" + utf16("小😀") + units(0xDC00),
     },
 }
 
