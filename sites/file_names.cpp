@@ -1,0 +1,69 @@
+#include "sites/file_names.h"
+
+#include <cstring>
+#include <string>
+
+#include "text/gbk.h"
+
+namespace pagewick {
+namespace {
+
+constexpr size_t kMaxNameBytes = 255;  // NAME_MAX of the usual Linux file systems
+
+bool IsForbidden(unsigned char byte) {
+  if (byte < 0x20 || byte == 0x7F || byte == '/' || byte == '\\') return true;
+#ifdef _WIN32
+  if (std::strchr("<>:\"|?*", byte) != nullptr) return true;
+#endif
+  return false;
+}
+
+// Bytes of one character starting at i: two for a lead byte with a byte after it, else one.
+size_t CharWidth(std::string_view s, size_t i) {
+  return static_cast<unsigned char>(s[i]) >= 0x80 && i + 1 < s.size() ? 2 : 1;
+}
+
+}  // namespace
+
+Text SafeFileName(const Text& stem, const Text& extension) {
+  const std::string_view in = stem.view();
+  std::string safe;
+  safe.reserve(in.size());
+  size_t utf8Bytes = TextToUtf8(extension).size();
+  for (size_t i = 0; i < in.size();) {
+    const size_t width = CharWidth(in, i);
+    const std::string_view ch = in.substr(i, width);
+    const size_t chUtf8 = width == 1 ? 1 : TextToUtf8(Text(ch)).size();
+    if (utf8Bytes + chUtf8 > kMaxNameBytes) break;
+    utf8Bytes += chUtf8;
+    if (width == 1 && IsForbidden(static_cast<unsigned char>(ch[0]))) {
+      safe.push_back('_');
+    } else {
+      safe.append(ch);
+    }
+    i += width;
+  }
+  return TextConcat(Text(std::move(safe)), extension);
+}
+
+Text EncodeFormValue(const Text& value) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string out;
+  out.reserve(value.view().size() * 3);
+  for (const char c : value.view()) {
+    const auto byte = static_cast<unsigned char>(c);
+    if ((byte >= 'a' && byte <= 'z') || (byte >= 'A' && byte <= 'Z') ||
+        (byte >= '0' && byte <= '9') || std::strchr("-_.*", byte) != nullptr) {
+      out.push_back(c);
+    } else if (byte == ' ') {
+      out.push_back('+');
+    } else {
+      out.push_back('%');
+      out.push_back(kHex[byte >> 4]);
+      out.push_back(kHex[byte & 0x0F]);
+    }
+  }
+  return Text(std::move(out));
+}
+
+}  // namespace pagewick
