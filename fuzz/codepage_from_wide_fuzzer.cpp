@@ -1,11 +1,11 @@
 // WideToMultiByte for code pages 0 (936) and 65001 on any UTF-16 units: the sizing call and the
-// converting call agree, the result fits exactly, a buffer one byte short gets nothing, and the
-// conversion never stops early. UTF-8 is compared with an encoder written out here (a lone
+// converting call agree, the result fits exactly, a buffer one byte short gets nothing, the
+// conversion never stops early, and the halves of a text cut outside a surrogate pair convert
+// to the halves of its conversion. UTF-8 is compared with an encoder written out here (a lone
 // surrogate becomes U+FFFD); code page 936 gives one character or "?" for every unit or pair.
 // Input: selector byte (bit 0: code page 65001; bit 1: a length of -1, through the first zero
-// unit; bits 2 and 3: repeat the units past
-// 9000, more than the sizing call's scratch area holds), then the units, two bytes each,
-// little-endian (an odd last byte is dropped).
+// unit; bits 2 and 3: repeat the units past 9000, more than the sizing call's scratch area
+// holds), then the units, two bytes each, little-endian (an odd last byte is dropped).
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -112,6 +112,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
 
   const std::string bytes = ToMultiByte(codePage, wide);
+  // Cut anywhere but inside a surrogate pair, the halves convert to the halves of the whole.
+  size_t cut = wide.size() / 2;
+  if (cut > 0 && cut < wide.size() && IsHighSurrogate(wide[cut - 1]) && IsLowSurrogate(wide[cut])) {
+    ++cut;
+  }
+  FUZZ_CHECK(ToMultiByte(codePage, wide.substr(0, cut)) + ToMultiByte(codePage, wide.substr(cut)) ==
+             bytes);
   if (utf8) {
     FUZZ_CHECK(bytes == SlowUtf8(wide));
     return 0;

@@ -1,10 +1,11 @@
 // MultiByteToWide for code pages 0 (936) and 65001 on any bytes: the sizing call and the
 // converting call agree, the result fits exactly, a buffer one unit short gets nothing, and the
 // conversion never stops early: every input byte is accounted for, so text appended after any
-// input comes out whole at the end and the units before it are the input's own conversion.
+// input comes out whole at the end and the units before it are the input's own conversion, and
+// the two halves of a text cut between sequences convert to the two halves of its conversion.
 // Input: selector byte (bit 0: code page 65001; bit 1: a length of -1, through the first zero
-// byte; bits 2 and 3: repeat the bytes past
-// 13000, more than the sizing call's scratch area holds), then the bytes to convert.
+// byte; bits 2 and 3: repeat the bytes past 13000, more than the sizing call's scratch area
+// holds), then the bytes to convert.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -83,6 +84,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static constexpr std::string_view kTail = "0;/ end";
   const std::u16string withTail = ToWide(codePage, bytes + std::string(kTail));
   FUZZ_CHECK(withTail == wide + u"0;/ end");
+  // Cut where a sequence must begin (a byte below 0x40 is no trail byte in either code page),
+  // the halves convert to the halves of the whole.
+  size_t cut = bytes.size() / 2;
+  while (cut < bytes.size() && static_cast<unsigned char>(bytes[cut]) >= 0x40) ++cut;
+  const std::string_view all(bytes);
+  FUZZ_CHECK(ToWide(codePage, all.substr(0, cut)) + ToWide(codePage, all.substr(cut)) == wide);
 
   if (longText) return 0;  // the checks below add nothing for a repeated text
 
