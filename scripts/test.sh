@@ -6,6 +6,9 @@ cd "$(dirname "$0")/.."
 
 bash scripts/install-deps.sh
 
+echo "== layout: clang-format"
+git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run -Werror
+
 jobs=$(nproc 2>/dev/null || echo 2)
 for preset in dev asan; do
   echo "== $preset: configure and build"
@@ -14,3 +17,6 @@ for preset in dev asan; do
   echo "== $preset: tests"
   ctest --preset "$preset" -j "$jobs"
 done
+
+echo "== windows: the 32-bit Windows program under Wine"
+bash scripts/test-windows.sh

@@ -29,6 +29,18 @@ size_t CharWidth(std::string_view s, size_t i) {
   return lead >= 0x81 && lead <= 0xFE && next >= 0x40 && next <= 0xFE && next != 0x7F ? 2 : 1;
 }
 
+#ifdef _WIN32
+// Windows takes these names, in any letter case and with any extension, for devices.
+bool IsReservedName(std::string_view name) {
+  std::string base(name.substr(0, name.find('.')));
+  while (!base.empty() && base.back() == ' ') base.pop_back();
+  for (char& c : base) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 32 : c);
+  if (base == "CON" || base == "PRN" || base == "AUX" || base == "NUL") return true;
+  return base.size() == 4 && (base.starts_with("COM") || base.starts_with("LPT")) &&
+         base[3] >= '1' && base[3] <= '9';
+}
+#endif
+
 }  // namespace
 
 Text SafeFileName(const Text& stem, const Text& extension) {
@@ -51,7 +63,15 @@ Text SafeFileName(const Text& stem, const Text& extension) {
     }
     i += width;
   }
-  return TextConcat(Text(std::move(safe)), extension);
+  std::string name = TextConcat(Text(std::move(safe)), extension).str();
+#ifdef _WIN32
+  // Windows drops trailing dots and blanks, and opens devices under the reserved names.
+  for (size_t end = name.size(); end > 0 && (name[end - 1] == '.' || name[end - 1] == ' ');) {
+    name[--end] = '_';
+  }
+  if (IsReservedName(name)) name = "_" + name;
+#endif
+  return Text(std::move(name));
 }
 
 Text EncodeFormValue(const Text& value) {

@@ -6,7 +6,8 @@
 namespace pagewick {
 
 // The GBK file name stem + extension, made safe to create inside the run directory: path
-// separators ("/" and "\"), and control characters become "_" (on Windows also < > : " | ? *),
+// separators ("/" and "\"), and control characters become "_" (on Windows also < > : " | ? *,
+// trailing dots and blanks, and a "_" goes before a device name such as CON, NUL, COM1 or LPT1),
 // so the name can never reach another folder; the stem is shortened at a character boundary
 // until the whole name fits the file system's 255 bytes once it is UTF-8 on disk. Double-byte
 // characters (a lead byte 0x81..0xFE, then 0x40..0xFE but not 0x7F) are stepped over whole: a

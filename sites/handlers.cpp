@@ -74,6 +74,22 @@ bool RefusedOrEmpty(Desk& desk, const Text& answer) {
   return false;
 }
 
+// The end of both site B searches: the not-found message when the globals hold no address,
+// else the question with the book info and, on Yes, the book saved as stem + ".txt". Another
+// search may replace the globals while the question waits, so the address and the name are
+// the ones this click showed, taken before asking.
+void OfferSiteBBook(Desk& desk, const Text& stem) {
+  const Text shown = CurrentBookInfo;
+  const Text url = CurrentDownloadUrl;
+  const Text name = stem;  // stem may be the global itself
+  if (url.empty()) {
+    ShowNotFound(desk);
+    return;
+  }
+  if (!ConfirmDownload(desk, shown)) return;
+  SaveBook(desk, url, name, "下载成功,请在文件目录中寻找"_gbk, kMessageOk);
+}
+
 }  // namespace
 
 void FeikuSearch() {
@@ -130,17 +146,7 @@ void BxwxTableSearch() {
   CurrentDownloadUrl = TextConcat("http://", host, link);
   const Text bookPage = BytesToText(FetchPage(CurrentDownloadUrl));
   CurrentDownloadUrl = ExtractBetween(bookPage, "var thunder_url = \"", "\";");
-
-  // Another search may replace the globals while the question waits: keep what is shown.
-  const Text shown = CurrentBookInfo;
-  const Text url = CurrentDownloadUrl;
-  if (url.empty()) {
-    ShowNotFound(desk);
-    return;
-  }
-  if (!ConfirmDownload(desk, shown)) return;
-  SaveBook(desk, url, TextConcat(title, " - ", field2), "下载成功,请在文件目录中寻找"_gbk,
-           kMessageOk);
+  OfferSiteBBook(desk, TextConcat(title, " - ", field2));
 }
 
 void BxwxFormSearch() {
@@ -160,16 +166,7 @@ void BxwxFormSearch() {
   const Text author =
       ExtractBetween(answer, "target=\"_blank\">", "</a></td>", TextFind(answer, "作　　者"_gbk));
   CurrentBookInfo = TextConcat(title, " - ", author);
-
-  // Another search may replace the globals while the question waits: keep what is shown.
-  const Text shown = CurrentBookInfo;
-  const Text url = CurrentDownloadUrl;
-  if (url.empty()) {
-    ShowNotFound(desk);
-    return;
-  }
-  if (!ConfirmDownload(desk, shown)) return;
-  SaveBook(desk, url, shown, "下载成功,请在文件目录中寻找"_gbk, kMessageOk);
+  OfferSiteBBook(desk, CurrentBookInfo);
 }
 
 }  // namespace pagewick

@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/memory.h"
+
 namespace pagewick {
 namespace {
 
@@ -30,6 +32,12 @@ T BitsAs(uint64_t bits) {
 }
 
 }  // namespace
+
+void ByteBuffer::Reserve(size_t bytes) {
+  if (bytes <= bytes_.capacity()) return;
+  bytes_.reserve(bytes);
+  platform::AdviseLargeBuffer(bytes_.data(), bytes_.capacity());
+}
 
 int32_t BytesLength(const ByteBuffer& buffer) { return buffer.size(); }
 

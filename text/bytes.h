@@ -31,7 +31,8 @@ class ByteBuffer {
 
   // Adds bytes at the end in amortised constant time per byte, for bodies read piece by piece.
   void Append(std::string_view bytes) { bytes_.append(bytes); }
-  void Reserve(size_t bytes) { bytes_.reserve(bytes); }
+  // Makes room for bytes in all; a large room is offered large pages before it is filled.
+  void Reserve(size_t bytes);
   // Moves the bytes out, leaving the buffer empty.
   std::string Release() { return std::move(bytes_); }
 

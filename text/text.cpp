@@ -13,6 +13,18 @@ bool IsHigh(unsigned char byte) { return byte >= 0x80; }
 char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
 char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 32) : c; }
 
+// The first raw occurrence of sought in [from, end of text), or nullptr. memmem is glibc's; the
+// Windows C runtime has none, and there the standard search stands in.
+const char* FindRaw(std::string_view text, std::string_view sought, size_t from) {
+#ifdef _WIN32
+  const size_t at = text.find(sought, from);
+  return at == std::string_view::npos ? nullptr : text.data() + at;
+#else
+  return static_cast<const char*>(
+      memmem(text.data() + from, text.size() - from, sought.data(), sought.size()));
+#endif
+}
+
 // Finds sought at a character start at or after offset; exact bytes. memmem finds each raw
 // occurrence, which is then checked to lie on a character start: counting from a start we
 // know of, every plain byte ends a character (it is a single byte or a second byte), so a hit
@@ -22,9 +34,9 @@ int32_t FindExact(std::string_view text, std::string_view sought, size_t offset)
   size_t knownStart = offset;  // a character start at or before every hit examined
   size_t from = offset;
   while (from + sought.size() <= text.size()) {
-    const void* hit = memmem(base + from, text.size() - from, sought.data(), sought.size());
+    const char* hit = FindRaw(text, sought, from);
     if (hit == nullptr) return -1;
-    const size_t at = static_cast<const char*>(hit) - base;
+    const size_t at = hit - base;
     size_t run = 0;
     while (run < at - knownStart && IsHigh(base[at - 1 - run])) ++run;
     if (run % 2 == 0) return static_cast<int32_t>(at + 1);

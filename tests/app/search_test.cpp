@@ -49,7 +49,8 @@ TEST(SearchThroughTheWindow, TypeClickYesAndTheBookIsSaved) {
   demo::DemoSites sites(0, books);
   const Text host(sites.host());
   SetHosts({host, host, host, host, host});
-  const fs::path folder = fs::temp_directory_path() / ("pagewick-window-" + std::to_string(getpid()));
+  const fs::path folder =
+      fs::temp_directory_path() / ("pagewick-window-" + std::to_string(getpid()));
   fs::create_directories(folder);
 
   MainWindow window;  // the real buttons, wired to the real searches

@@ -62,6 +62,13 @@ class HandlersTest : public testing::Test {
     fs::remove_all(runDirectory_);
   }
 
+  // A new desk for the next click, saving into the run directory unless told otherwise.
+  void FreshDesk(const std::string& book, const fs::path& folder = {}) {
+    desk_ = ScriptedDesk();
+    desk_.SetRunDirectory((folder.empty() ? runDirectory_ : folder).string());
+    desk_.SetBook(book);
+  }
+
   const demo::SampleBook& Book(const std::string& id) const {
     for (const demo::SampleBook& book : catalogue_) {
       if (book.id == id) return book;
@@ -174,9 +181,7 @@ TEST_F(HandlersTest, NotFoundQuotesTheEntryAsItIsNowAndSiteBReplacesTheGlobals) 
     SCOPED_TRACE(handler.name);
     CurrentBookInfo = "old info";
     CurrentDownloadUrl = "old url";
-    desk_ = ScriptedDesk();
-    desk_.SetRunDirectory(runDirectory_.string());
-    desk_.SetBook("无此书");
+    FreshDesk("无此书");
     desk_.ChangeBookAfterReads(3, "改过的名字");  // placeholder test, empty test, the name
     handler.run();
     ASSERT_EQ(desk_.shown().size(), 1u);
@@ -196,8 +201,7 @@ TEST_F(HandlersTest, EmptyAnswerIsANetworkErrorAndKeepsTheGlobals) {
     SCOPED_TRACE(handler.name);
     CurrentBookInfo = "old info";
     CurrentDownloadUrl = "old url";
-    desk_ = ScriptedDesk();
-    desk_.SetBook("青石巷");
+    FreshDesk("青石巷");
     handler.run();
     ASSERT_EQ(desk_.shown().size(), 1u);
     EXPECT_EQ(desk_.shown()[0].text, kNetworkError);
@@ -211,8 +215,7 @@ TEST_F(HandlersTest, NoConnectionIsANetworkError) {
   SetHosts({"127.0.0.1:1", "127.0.0.1:1", "127.0.0.1:1", "127.0.0.1:1", "127.0.0.1:1"});
   for (const Handler& handler : kHandlers) {
     SCOPED_TRACE(handler.name);
-    desk_ = ScriptedDesk();
-    desk_.SetBook("青石巷");
+    FreshDesk("青石巷");
     handler.run();
     ASSERT_EQ(desk_.shown().size(), 1u);
     EXPECT_EQ(desk_.shown()[0].text, kNetworkError);
@@ -225,8 +228,7 @@ TEST_F(HandlersTest, RateLimitNoticeWinsAndKeepsTheGlobals) {
     SCOPED_TRACE(handler.name);
     CurrentBookInfo = "old info";
     CurrentDownloadUrl = "old url";
-    desk_ = ScriptedDesk();
-    desk_.SetBook("青石巷");
+    FreshDesk("青石巷");
     handler.run();
     ASSERT_EQ(desk_.shown().size(), 1u);
     EXPECT_EQ(desk_.shown()[0].text, kRateLimit);
@@ -239,9 +241,7 @@ TEST_F(HandlersTest, RateLimitNoticeWinsAndKeepsTheGlobals) {
 TEST_F(HandlersTest, AnsweringNoSavesNothingButSiteBHasReplacedTheGlobals) {
   for (const Handler& handler : kHandlers) {
     SCOPED_TRACE(handler.name);
-    desk_ = ScriptedDesk();
-    desk_.SetRunDirectory(runDirectory_.string());
-    desk_.SetBook("青石巷");
+    FreshDesk("青石巷");
     desk_.AnswerNext(kResultNo);
     CurrentDownloadUrl = Text();
     handler.run();
@@ -256,9 +256,7 @@ TEST_F(HandlersTest, AnsweringNoSavesNothingButSiteBHasReplacedTheGlobals) {
 TEST_F(HandlersTest, AFailedDownloadIsToldAndLeavesNoFile) {
   for (const Handler& handler : kHandlers) {
     SCOPED_TRACE(handler.name);
-    desk_ = ScriptedDesk();
-    desk_.SetRunDirectory((runDirectory_ / "missing-folder").string());
-    desk_.SetBook("青石巷");
+    FreshDesk("青石巷", runDirectory_ / "missing-folder");
     desk_.AnswerNext(kResultYes);
     handler.run();
     ASSERT_EQ(desk_.shown().size(), 2u);
@@ -307,9 +305,7 @@ TEST_F(HandlersTest, DangerousTitlesAreSavedInsideTheRunDirectory) {
   SetHosts({Text(host), Text(host), Text(host), Text(host), Text(host)});
   for (const Handler& handler : kHandlers) {
     SCOPED_TRACE(handler.name);
-    desk_ = ScriptedDesk();
-    desk_.SetRunDirectory(runDirectory_.string());
-    desk_.SetBook("逃");
+    FreshDesk("逃");
     desk_.AnswerNext(kResultYes);
     handler.run();
     ASSERT_EQ(desk_.shown().size(), 2u);
@@ -326,9 +322,7 @@ TEST_F(HandlersTest, DangerousTitlesAreSavedInsideTheRunDirectory) {
 TEST_F(HandlersTest, YesSavesTheBookThatWasShownEvenWhenAnotherSearchRanMeanwhile) {
   for (const Handler& handler : {kHandlers[1], kHandlers[2]}) {
     SCOPED_TRACE(handler.name);
-    desk_ = ScriptedDesk();
-    desk_.SetRunDirectory(runDirectory_.string());
-    desk_.SetBook("青石巷");
+    FreshDesk("青石巷");
     desk_.AnswerNext(kResultYes);  // the outer question
     desk_.WhileQuestionWaits([this] {
       desk_.SetBook("星河夜航");
