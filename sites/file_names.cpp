@@ -18,9 +18,15 @@ bool IsForbidden(unsigned char byte) {
   return false;
 }
 
-// Bytes of one character starting at i: two for a lead byte with a byte after it, else one.
+// Bytes of one character starting at i, as the code page layer reads them on the way to the
+// disk: two for a lead byte 0x81..0xFE and a byte 0x40..0xFE (not 0x7F) after it, else one. A
+// lead byte before any other byte is a character by itself (U+FFFD on disk), and that other
+// byte one of its own: "\xB0/" is U+FFFD and a separator.
 size_t CharWidth(std::string_view s, size_t i) {
-  return static_cast<unsigned char>(s[i]) >= 0x80 && i + 1 < s.size() ? 2 : 1;
+  if (i + 1 >= s.size()) return 1;
+  const auto lead = static_cast<unsigned char>(s[i]);
+  const auto next = static_cast<unsigned char>(s[i + 1]);
+  return lead >= 0x81 && lead <= 0xFE && next >= 0x40 && next <= 0xFE && next != 0x7F ? 2 : 1;
 }
 
 #ifdef _WIN32
@@ -45,7 +51,9 @@ Text SafeFileName(const Text& stem, const Text& extension) {
   for (size_t i = 0; i < in.size();) {
     const size_t width = CharWidth(in, i);
     const std::string_view ch = in.substr(i, width);
-    const size_t chUtf8 = width == 1 ? 1 : TextToUtf8(Text(ch)).size();
+    // A byte of 0x80 or above alone takes three bytes on disk (the euro sign or U+FFFD).
+    const size_t chUtf8 =
+        static_cast<unsigned char>(ch[0]) < 0x80 ? 1 : TextToUtf8(Text(ch)).size();
     if (utf8Bytes + chUtf8 > kMaxNameBytes) break;
     utf8Bytes += chUtf8;
     if (width == 1 && IsForbidden(static_cast<unsigned char>(ch[0]))) {

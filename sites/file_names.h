@@ -10,7 +10,9 @@ namespace pagewick {
 // trailing dots and blanks, and a "_" goes before a device name such as CON, NUL, COM1 or LPT1),
 // so the name can never reach another folder; the stem is shortened at a character boundary
 // until the whole name fits the file system's 255 bytes once it is UTF-8 on disk. Double-byte
-// characters are stepped over whole: a second byte of 0x5C is not a backslash.
+// characters (a lead byte 0x81..0xFE, then 0x40..0xFE but not 0x7F) are stepped over whole: a
+// second byte of 0x5C is not a backslash. Any other byte of 0x80 or above stands alone, so the
+// "/" in "\xB0/" is still a separator.
 //   SafeFileName("../../etc/passwd - x", ".txt") == ".._.._etc_passwd - x.txt"
 Text SafeFileName(const Text& stem, const Text& extension);
 

@@ -22,6 +22,9 @@ TEST(SafeFileName, KeepsTheNameInsideItsFolder) {
       {" - ", " - .txt"},
       // 俓 is 82 5C in GBK: its second byte looks like a backslash but is not one.
       {"\x82\x5C/", "\x82\x5C_.txt"},
+      // A lead byte before a byte that cannot end a character stands alone (U+FFFD on disk),
+      // and the "/" or line break after it is a character of its own.
+      {"\xB0/..\xB0/x\xB0\n", "\xB0_..\xB0_x\xB0_.txt"},
       {"a?b:c", "a?b:c.txt"},  // allowed on Linux, kept as the site gave it
   };
   for (const Case& c : cases) {
@@ -38,6 +41,8 @@ TEST(SafeFileName, ShortensLongNamesAtCharacterBoundariesWithinTheLimit) {
   EXPECT_LE(onDisk.size(), 255u);
   EXPECT_EQ(onDisk.size(), 83 * 3 + 4u);  // 83 whole characters of three bytes, and ".txt"
   EXPECT_EQ(onDisk.substr(onDisk.size() - 4), ".txt");
+  // A byte of 0x80 or above that stands alone takes three bytes on disk.
+  EXPECT_EQ(TextToUtf8(SafeFileName(Text(std::string(200, '\xFF')), ".txt")).size(), 83 * 3 + 4u);
 }
 
 TEST(EncodeFormValue, EncodesAsABrowserSubmitsAGbkForm) {
